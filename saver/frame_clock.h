@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+namespace skyloom {
+
+// Measures real (or simulated) time for the frame loop. Main thread only.
+void StartFrameClock();
+// First thing in every frame.
+void TickFrameClock();
+
+double FrameSeconds();
+double ElapsedSeconds();
+// Over the last completed window of at least one second; 0 before that.
+double FramesPerSecond();
+uint32_t FrameCount();
+
+// Wall-clock seconds since 1970, running at the clock's own speed from the
+// start so later changes of the system time do not move it.
+int64_t ClockTime();
+
+// True, once per frame, with a mean period of meanPeriodSeconds.
+bool RandomEventDue(double meanPeriodSeconds);
+
+}  // namespace skyloom
