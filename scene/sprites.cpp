@@ -1,0 +1,115 @@
+#include "scene/sprites.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "saver/render_size.h"
+
+namespace skyloom {
+
+namespace {
+int liveSprites = 0;
+}  // namespace
+
+SceneSprite::SceneSprite() { ++liveSprites; }
+
+SceneSprite::~SceneSprite() { --liveSprites; }
+
+bool SceneSprite::IsFinished() { return finished; }
+
+int LiveSpriteCount() { return liveSprites; }
+
+void BillboardSprite::Draw() {
+    if (colour.a == 0.0) {
+        return;
+    }
+    // The camera's right and up vectors are the first two rows of the
+    // modelview rotation.
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    const Vector3d right(m[0], m[4], m[8]);
+    const Vector3d up(m[1], m[5], m[9]);
+    const Vector3d& p = position;
+    const double s = size;
+    const GLfloat c0[3] = {static_cast<GLfloat>(p.x + s * (-right.x - up.x)),
+                           static_cast<GLfloat>(p.y + s * (-right.y - up.y)),
+                           static_cast<GLfloat>(p.z + s * (-right.z - up.z))};
+    const GLfloat c1[3] = {static_cast<GLfloat>(p.x + s * (right.x - up.x)),
+                           static_cast<GLfloat>(p.y + s * (right.y - up.y)),
+                           static_cast<GLfloat>(p.z + s * (right.z - up.z))};
+    const GLfloat c2[3] = {static_cast<GLfloat>(p.x + s * (right.x + up.x)),
+                           static_cast<GLfloat>(p.y + s * (right.y + up.y)),
+                           static_cast<GLfloat>(p.z + s * (right.z + up.z))};
+    const GLfloat c3[3] = {static_cast<GLfloat>(p.x + s * (-right.x + up.x)),
+                           static_cast<GLfloat>(p.y + s * (-right.y + up.y)),
+                           static_cast<GLfloat>(p.z + s * (-right.z + up.z))};
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const bool depthTest = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+    if (depthTest) {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glColor4d(colour.r, colour.g, colour.b, colour.a);
+    glRotated(rotation, 0.0, 0.0, 1.0);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3fv(c0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3fv(c1);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3fv(c2);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3fv(c3);
+    glEnd();
+    if (depthTest) {
+        glEnable(GL_DEPTH_TEST);
+    }
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+}
+
+void OverlaySprite::RenderOverlay() {
+    if (colour.a == 0.0 || position.x == 0.0) {
+        return;
+    }
+    const int32_t windowWidth = GetRenderWidth();
+    const int32_t windowHeight = GetRenderHeight();
+    // Without an image size or a window there is no aspect ratio to keep.
+    if (imageWidth <= 0 || imageHeight <= 0 || windowWidth <= 0 || windowHeight <= 0) {
+        return;
+    }
+    const double hw = size * 0.5;
+    const double hh = windowWidth * (imageHeight * hw / imageWidth) / windowHeight;
+    // The projection below has y upward.
+    const double cx = position.x;
+    const double cy = 1.0 - position.y;
+    const GLfloat left = static_cast<GLfloat>(cx - hw);
+    const GLfloat right = static_cast<GLfloat>(cx + hw);
+    const GLfloat bottom = static_cast<GLfloat>(cy - hh);
+    const GLfloat top = static_cast<GLfloat>(cy + hh);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0.0, 1.0, 0.0, 1.0);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4d(colour.r, colour.g, colour.b, colour.a);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(left, bottom);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(right, bottom);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(right, top);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(left, top);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+}
+
+}  // namespace skyloom
