@@ -1,0 +1,173 @@
+#include "objects/nebula.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "saver/clock_source.h"
+#include "saver/frame_clock.h"
+#include "saver/render_size.h"
+#include "scene/camera3d.h"
+#include "scene/random.h"
+#include "settings/settings.h"
+
+namespace skyloom {
+
+namespace {
+
+constexpr uint32_t kSpawnSpacingMs = 2000;
+constexpr int kMaxNebulae = 20;
+constexpr double kFadeInPerSecond = 0.1;
+constexpr double kFadeOutDistance = 25000.0;
+constexpr double kStormNearest = 115000.0;
+constexpr double kStormFarthest = 120000.0;
+constexpr double kStormMaxCoverage = 14.0;
+constexpr double kStormMeanPeriod = 0.1;
+
+int liveNebulae = 0;
+uint32_t lastCreationMs = 0;
+ColorRGBA baseNebulaColor;
+bool spawnWaitsForTexture = false;
+NebulaHandOver handOver;
+NebulaTextureWorker worker;
+
+uint32_t UploadAlphaTexture(const uint8_t* texels, int32_t size) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Only the alpha bytes count: the colour comes from the billboard.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    return name;
+}
+
+// Half the width of the view at that distance; a rolling camera sees the
+// square turned, so it must reach the window's corners instead.
+double CoveringHalfSize(double distance) {
+    double size = GetRenderAspect() * std::tan(DegToRad(Camera.FovY() / 2.0)) * distance;
+    const double halfWidth = GetRenderWidth() / 2.0;
+    const double halfHeight = GetRenderHeight() / 2.0;
+    if (CameraRotateEnum.Get() != 0 && halfWidth > 0.0) {
+        size *= std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight) / halfWidth;
+    }
+    return size;
+}
+
+}  // namespace
+
+Nebula::Nebula(const uint8_t* texels, int32_t textureSize, double coverage, const ColorRGBA& colour)
+    : colour_(colour), coverage_(coverage) {
+    texture_ = UploadAlphaTexture(texels, textureSize);
+    // 100000 to 150000 units ahead.
+    const double distance = 100000.0 + RandomDraw() * 1.5259254737998595;
+    size_ = CoveringHalfSize(distance);
+    position.Set(0.0, 0.0, Camera.EyeZ() - distance);
+    billboard_ = new BillboardSprite();
+    billboard_->SetName("Nebula");
+    billboard_->size = size_;
+    billboard_->texture = texture_;
+    billboard_->imageWidth = textureSize;
+    billboard_->imageHeight = textureSize;
+    billboard_->position = position;
+    // Invisible until the first update fades it in.
+    billboard_->colour = ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, 0.0);
+    flashLimit_ = RandomInt(3, 8);
+    ++liveNebulae;
+}
+
+Nebula::~Nebula() {
+    const GLuint name = texture_;
+    glDeleteTextures(1, &name);
+    --liveNebulae;
+}
+
+void Nebula::Render() {
+    billboard_->Draw();
+    if (NebulaeStorms.Get() != 1 || coverage_ > kStormMaxCoverage || flashCount_ >= flashLimit_) {
+        return;
+    }
+    // Each extra draw adds the cloud once more: lightning inside it.
+    const double ahead = Camera.EyeZ() - position.z;
+    if (RandomEventDue(kStormMeanPeriod) && ahead > kStormNearest && ahead < kStormFarthest) {
+        billboard_->Draw();
+        if (RandomDraw() % 8 == 0) {
+            billboard_->Draw();
+        }
+        ++flashCount_;
+    }
+}
+
+void Nebula::Update() {
+    billboard_->position = position;
+    fade_ += FrameSeconds() * kFadeInPerSecond;
+    Clamp(fade_, 0.0, 1.0);
+    const double ahead = Camera.EyeZ() - position.z;
+    const double nearness = ahead < kFadeOutDistance ? ahead / kFadeOutDistance : 1.0;
+    billboard_->colour =
+        ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, nearness * fade_);
+    // The cloud keeps its orientation in the world while the camera rolls.
+    billboard_->rotation = -Camera.RollAngle();
+}
+
+bool Nebula::IsFinished() {
+    if (position.z > Camera.EyeZ()) {
+        billboard_->finished = true;
+        return true;
+    }
+    return false;
+}
+
+int LiveNebulaCount() { return liveNebulae; }
+
+int NebulaTarget() {
+    const double scaled = static_cast<double>(FactorNumNebulae.Get()) * kMaxNebulae;
+    // Written so that a NaN gives no nebulae.
+    int target = scaled >= kMaxNebulae ? kMaxNebulae : scaled > 0.0 ? static_cast<int>(scaled) : 0;
+    if (LowDetail.Get() == 1 && target > 2) {
+        --target;
+    }
+    return target;
+}
+
+int32_t NebulaTextureSize() { return FitTextureSize(LowDetail.Get() == 1 ? 512 : 1024); }
+
+void SetupNebulae() {
+    ShutdownNebulae();
+    const NebulaColorMode mode = NebulaColorModeFromSetting(NebulaColorEnum.Get());
+    baseNebulaColor = ChooseBaseNebulaColor(mode, CustomNebulaColor.Get());
+    lastCreationMs = 0;
+
+    NebulaWorkerSettings settings;
+    settings.size = NebulaTextureSize();
+    const int32_t seed = Seed.Get();
+    settings.seed = seed != 0 ? static_cast<uint32_t>(seed) : TimeGetTime();
+    settings.colorMode = mode;
+    settings.baseColor = baseNebulaColor;
+    settings.darkStreaks = DarkPatchesInNebulae.Get() == 1;
+    // A failed start leaves the slot empty, so the sky simply stays
+    // without nebulae.
+    worker.Start(handOver, settings);
+}
+
+void SpawnNebulae() {
+    if (LiveNebulaCount() >= NebulaTarget() || TimeGetTime() - lastCreationMs <= kSpawnSpacingMs) {
+        return;
+    }
+    if (handOver.State() != NebulaHandOver::kReady) {
+        if (!spawnWaitsForTexture || !worker.WaitForTexture()) {
+            return;
+        }
+    }
+    new Nebula(handOver.ReadyTexels(), handOver.Size(), handOver.ReadyCoverage(), handOver.ReadyColor());
+    handOver.TakeTexture();
+    lastCreationMs = TimeGetTime();
+}
+
+void ShutdownNebulae() { worker.Stop(); }
+
+void SetNebulaSpawnWaitsForTexture(bool wait) { spawnWaitsForTexture = wait; }
+
+NebulaHandOver& NebulaTextureSlot() { return handOver; }
+
+}  // namespace skyloom
