@@ -1,0 +1,149 @@
+#include "scene/star_field.h"
+
+#include "platform/saver_host.h"
+#include "scene/camera3d.h"
+#include "scene/random.h"
+#include "saver/frame_clock.h"
+#include "saver/render_size.h"
+#include "settings/settings.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+namespace skyloom {
+
+namespace {
+constexpr int kMaxStars = 20000;
+
+double spawnHalfWidth = 0.0;
+double spawnHalfHeight = 0.0;
+double fieldRadius = 0.0;
+int liveStars = 0;
+
+// Client arrays for the batched draw, one per point size, filled by the
+// render pass. Sized for the largest population so no frame allocates.
+struct PointBatch {
+    float vertices[kMaxStars * 3];
+    float colours[kMaxStars * 4];
+    int count = 0;
+};
+PointBatch smallPoints;
+PointBatch largePoints;
+
+void DrawPoints(PointBatch& batch, float pointSize, bool smooth) {
+    if (batch.count == 0) {
+        return;
+    }
+    glPointSize(pointSize);
+    if (smooth) {
+        glEnable(GL_POINT_SMOOTH);
+    }
+    glVertexPointer(3, GL_FLOAT, 0, batch.vertices);
+    glColorPointer(4, GL_FLOAT, 0, batch.colours);
+    glDrawArrays(GL_POINTS, 0, batch.count);
+    if (smooth) {
+        glDisable(GL_POINT_SMOOTH);
+    }
+    batch.count = 0;
+}
+
+void FlushBatches() {
+    if (smallPoints.count == 0 && largePoints.count == 0) {
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    DrawPoints(smallPoints, 1.0f, false);
+    DrawPoints(largePoints, 2.5f, true);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void AddPoint(PointBatch& batch, const Vector3d& position, const Vector3d& colour, double alpha) {
+    if (batch.count == kMaxStars) {
+        FlushBatches();
+    }
+    float* v = batch.vertices + batch.count * 3;
+    position.ToFloats(v);
+    float* c = batch.colours + batch.count * 4;
+    colour.ToFloats(c);
+    c[3] = static_cast<float>(alpha);
+    ++batch.count;
+}
+}  // namespace
+
+double StarSpawnHalfWidth() { return spawnHalfWidth; }
+double StarSpawnHalfHeight() { return spawnHalfHeight; }
+double StarFieldRadius() { return fieldRadius; }
+int LiveStarCount() { return liveStars; }
+
+void ComputeStarFieldExtents() {
+    spawnHalfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
+    spawnHalfWidth = GetRenderAspect() * spawnHalfHeight;
+    fieldRadius = std::sqrt(spawnHalfWidth * spawnHalfWidth + spawnHalfHeight * spawnHalfHeight);
+    if (CameraRotateEnum.Get() != 0) {
+        // The view may roll: cover every rolled view with the square around it.
+        spawnHalfWidth = fieldRadius;
+        spawnHalfHeight = fieldRadius;
+    }
+}
+
+void SpawnStars() {
+    int target = RoundToInt(FactorNumStars.Get() * 20000.0);
+    Clamp(target, 0, kMaxStars);
+    while (liveStars < target) {
+        new Star();
+    }
+}
+
+Star::Star() {
+    ++liveStars;
+    const double size = 0.5 + RandomDraw() * 0.00003357036042359691;
+    colour.x = 0.6 + RandomDraw() * 0.000012207403790398877;
+    colour.y = 0.6 + RandomDraw() * 0.000012207403790398877;
+    colour.z = 0.6 + RandomDraw() * 0.000012207403790398877;
+    colour.Normalize();
+    colour *= size * 0.5625;
+    pointSize = RoundToInt(size);
+    if (pointSize < 1.0 || fChildPreview) {
+        pointSize = 1.0;
+    }
+    position.x = RandomRange(-spawnHalfWidth, spawnHalfWidth);
+    position.y = RandomRange(-spawnHalfHeight, spawnHalfHeight);
+    sunCount = 0;
+    position.z = Camera.EyeZ() - kStarBirthDistance;
+    fadeIn = 0.0;
+    axisDistance = std::sqrt(position.x * position.x + position.y * position.y);
+}
+
+Star::~Star() { --liveStars; }
+
+void Star::Update() {
+    const double dt = FrameSeconds();
+    if (fadeIn < 1.0) {
+        fadeIn += dt * 0.35;
+        if (fadeIn > 1.0) {
+            fadeIn = 1.0;
+        }
+    }
+    const double d = Camera.EyeZ() - position.z;
+    distanceFade = d >= 60000.0 ? 1.0 : d * 0.000016666666666666667;
+}
+
+bool Star::IsFinished() {
+    const double d = Camera.EyeZ() - position.z;
+    return d < 0.0 || d * 0.0000125 * fieldRadius < axisDistance;
+}
+
+void Star::Render() {
+    const double alpha = distanceFade * fadeIn;
+    if (alpha <= 0.0) {
+        return;  // the alpha test would discard it anyway
+    }
+    AddPoint(pointSize >= 2.0 ? largePoints : smallPoints, position, colour, alpha);
+}
+
+void DrawStarBatch() { FlushBatches(); }
+
+}  // namespace skyloom
