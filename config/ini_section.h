@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace skyloom {
+
+// The entries of one section of an INI file, read by the rules of Windows
+// profile files: section and key names compared without regard to (ASCII)
+// case, the first entry of a key wins (also across repeated sections),
+// blanks around a value dropped and then one pair of matching enclosing
+// quotes (double or single) removed. Semicolons inside a value are text,
+// not comments, and an indented line is an entry of its own, never the
+// continuation of the one before. Lines longer than kMaxLineBytes are cut
+// there; the rest of such a line is skipped and never read as a line of
+// its own.
+class IniSection {
+public:
+    static constexpr int kMaxLineBytes = 16384;
+
+    // Reads the section of that name from the file. False when the file
+    // cannot be read (missing, not a regular file); the section is then
+    // empty. A file without the section reads as an empty section.
+    bool Load(const std::string& path, std::string_view section);
+
+    // The value of the key, or null when the section lacks it. A key
+    // present with an empty value gives the empty text.
+    const std::string* Find(std::string_view key) const;
+
+private:
+    // Keyed by the lower-case name.
+    std::unordered_map<std::string, std::string> values_;
+};
+
+}  // namespace skyloom
