@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace skyloom::testing {
+
+// A virtual X server of the test's own on a free display number, chosen by
+// the server itself (-displayfd). Ended when the object goes.
+class XvfbServer {
+public:
+    XvfbServer() = default;
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // One screen of width x height at the colour depth; returns once the
+    // server accepts connections. False (nothing left running) when it
+    // could not be started within 20 seconds.
+    bool Start(int depth, int width = 1024, int height = 768);
+    void Stop();
+
+    // ":N" once started.
+    const std::string& DisplayName() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+}  // namespace skyloom::testing
