@@ -8,9 +8,17 @@
 set(SKYLOOM_DATA_SOURCE_DIR ${CMAKE_SOURCE_DIR}/data)
 set(SKYLOOM_DATA_BUILD_DIR ${CMAKE_BINARY_DIR}/share/skyloom)
 
-if(TARGET skyloom)
-  set_target_properties(skyloom PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-endif()
+# The programs go to bin/, side by side as installed, so the companion
+# launchers find the saver beside them in a build folder too. Deferred:
+# some of them are defined by parts read after this one.
+function(skyloom_programs_into_bin)
+  foreach(program IN ITEMS skyloom skyloom-configure skyloom-weblink)
+    if(TARGET ${program})
+      set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    endif()
+  endforeach()
+endfunction()
+cmake_language(DEFER CALL skyloom_programs_into_bin)
 
 # Copied when CMake configures, and again whenever a data file changes
 # (configure_file makes the build re-run CMake), so tests see the data
