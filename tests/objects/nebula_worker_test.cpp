@@ -35,35 +35,39 @@ std::vector<uint8_t> TakeReady(NebulaHandOver& slot, double& coverage, ColorRGBA
 TEST(NebulaWorkerTest, MakesTheTexturesItsSeedDescribes) {
     constexpr int32_t kSize = 128;
     constexpr uint32_t kSeed = 31337;
+    constexpr int kTextures = 3;
+
+    // The same sequence, made on this thread before the worker starts (the
+    // height grid serves one generator at a time): per texture a threshold
+    // and a roughness, then attempts until the coverage is within 10..60 %.
+    SeedRandom(kSeed);
+    PlasmaColouring colouring;
+    colouring.mode = NebulaColorMode::kCustom;
+    colouring.baseColor = ColorRGBA(0, 0, 102, 255);
+    std::vector<std::vector<uint8_t>> expected(kTextures, std::vector<uint8_t>(kSize * kSize * 4));
+    std::vector<double> expectedCoverage(kTextures);
+    for (int texture = 0; texture < kTextures; ++texture) {
+        const double threshold = 0.3 + RandomDraw() * (0.2 / 32767.0);
+        const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
+        do {
+            expectedCoverage[texture] =
+                GeneratePlasmaAlpha(kSize, threshold, roughness, colouring, expected[texture].data())->coverage;
+        } while (expectedCoverage[texture] < 10.0 || expectedCoverage[texture] > 60.0);
+    }
+
     NebulaHandOver slot;
     NebulaTextureWorker worker;
     ASSERT_TRUE(worker.Start(slot, Settings(kSize, kSeed)));
     EXPECT_TRUE(worker.IsRunning());
     EXPECT_EQ(slot.Size(), kSize);
-
-    // The same sequence, made on this thread: per texture a threshold and
-    // a roughness, then attempts until the coverage is within 10..60 %.
-    SeedRandom(kSeed);
-    PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::kCustom;
-    colouring.baseColor = ColorRGBA(0, 0, 102, 255);
-    std::vector<uint8_t> expected(kSize * kSize * 4);
-    for (int texture = 0; texture < 3; ++texture) {
-        const double threshold = 0.3 + RandomDraw() * (0.2 / 32767.0);
-        const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
-        double expectedCoverage = 0.0;
-        do {
-            expectedCoverage =
-                GeneratePlasmaAlpha(kSize, threshold, roughness, colouring, expected.data())->coverage;
-        } while (expectedCoverage < 10.0 || expectedCoverage > 60.0);
-
+    for (int texture = 0; texture < kTextures; ++texture) {
         ASSERT_TRUE(worker.WaitForTexture());
         ASSERT_EQ(slot.State(), NebulaHandOver::kReady);
         double coverage = 0.0;
         ColorRGBA colour;
         const std::vector<uint8_t> made = TakeReady(slot, coverage, colour);
-        EXPECT_EQ(made, expected) << "texture " << texture;
-        EXPECT_DOUBLE_EQ(coverage, expectedCoverage);
+        EXPECT_EQ(made, expected[texture]) << "texture " << texture;
+        EXPECT_DOUBLE_EQ(coverage, expectedCoverage[texture]);
         EXPECT_EQ(colour.b, 102);
     }
     worker.Stop();
