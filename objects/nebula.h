@@ -30,7 +30,6 @@ public:
     // Once the camera has passed it; marks the billboard finished too.
     bool IsFinished() override;
 
-    double Fade() const { return fade_; }
     double Size() const { return size_; }
     double Coverage() const { return coverage_; }
     const ColorRGBA& Colour() const { return colour_; }

@@ -144,18 +144,7 @@ TEST(NebulaHandOverTest, EveryHandedOverTextureIsComplete) {
     EXPECT_EQ(mismatches, 0);
     slot.Free();
     EXPECT_EQ(slot.State(), NebulaHandOver::kWanted);
-}
-
-TEST(NebulaHandOverTest, AStopRequestReleasesAWaitingProducer) {
-    NebulaHandOver slot;
-    ASSERT_TRUE(slot.Allocate(8));
-    slot.BeginTexture();
-    slot.PublishTexture(20.0, ColorRGBA());
-    std::thread producer([&slot] { EXPECT_FALSE(slot.WaitUntilWanted()); });
-    slot.RequestStop();
-    producer.join();
     EXPECT_FALSE(slot.Allocate(0));
-    EXPECT_EQ(slot.Size(), 0);
 }
 
 }  // namespace
