@@ -226,28 +226,6 @@ TEST_F(CameraTest, LongFrameAlwaysReversesOnceArmed) {
     }
 }
 
-TEST_F(CameraTest, RandomRollSwingsBothWaysOverTime) {
-    CameraRotateEnum.Set(3);
-    SeedRandom(11);
-    FlightCamera camera;
-    camera.Configure();
-    int reversals = 0;
-    int32_t direction = camera.RollDirection();
-    // Ten simulated minutes at 50 frames a second.
-    for (int i = 0; i < 30000; ++i) {
-        Frame(camera, 0.02);
-        if (camera.RollDirection() != direction) {
-            ++reversals;
-            direction = camera.RollDirection();
-        }
-        ASSERT_LE(std::abs(camera.RollRate()), 3.0);
-    }
-    // A reversal waits for the rate to pass zero (at least 12 s from the
-    // limit) and then comes about every 15 s: far from none, far from 600.
-    EXPECT_GE(reversals, 5);
-    EXPECT_LE(reversals, 40);
-}
-
 TEST_F(CameraTest, StoredModeOutOfRangeRollsLikeRandomMode) {
     for (int32_t bad : {-1, 4, 99}) {
         SCOPED_TRACE(bad);

@@ -193,7 +193,8 @@ protected:
         SpriteTest::TearDown();
     }
 
-    // A camera rolled by about rollDegrees, applied for this frame.
+    // The camera after the given seconds of flight in half-second frames,
+    // applied for this frame with depth testing off as in the render pass.
     void FlyCamera(double seconds) {
         camera.Configure();
         camera.SetAspect(GetRenderAspect());
