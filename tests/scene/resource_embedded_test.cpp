@@ -155,7 +155,7 @@ TEST(FlareImageTest, StoredAsTheLoadersExpect) {
     EXPECT_EQ(std::memcmp(bubble.data + bubble.size - 18, "TRUEVISION-XFILE.", 18), 0);
 }
 
-TEST(FlareImageTest, PicturesMatchTheirParts) {
+TEST(FlareImageTest, EachPictureHasItsShape) {
     const Flare glow = LoadFlare(188);
     EXPECT_GT(glow.AtRadius(0), 240);                          // white centre
     EXPECT_GT(glow.AtRadius(15, 2), glow.AtRadius(15, 0));     // bluish further out
