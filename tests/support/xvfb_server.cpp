@@ -34,7 +34,7 @@ bool WaitForExit(pid_t pid, int milliseconds) {
 
 XvfbServer::~XvfbServer() { Stop(); }
 
-bool XvfbServer::Start(int depth, int width, int height) {
+bool XvfbServer::Start(int depth, int width, int height, const std::vector<std::string>& extraArgs) {
     Stop();
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
@@ -42,6 +42,13 @@ bool XvfbServer::Start(int depth, int width, int height) {
     }
     const std::string fdText = std::to_string(fds[1]);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    std::vector<std::string> args{"Xvfb", "-displayfd", fdText, "-nolisten", "tcp", "-noreset", "-screen", "0", screen};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
@@ -57,8 +64,7 @@ bool XvfbServer::Start(int depth, int width, int height) {
             dup2(null, STDOUT_FILENO);
             dup2(null, STDERR_FILENO);
         }
-        execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
-               screen.c_str(), static_cast<char*>(nullptr));
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(fds[1]);

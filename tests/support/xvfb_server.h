@@ -2,6 +2,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace skyloom::testing {
 
@@ -14,10 +15,10 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
-    // One screen of width x height at the colour depth; returns once the
-    // server accepts connections. False (nothing left running) when it
-    // could not be started within 20 seconds.
-    bool Start(int depth, int width = 1024, int height = 768);
+    // One screen of width x height at the colour depth, with the extra
+    // server options; returns once the server accepts connections. False
+    // (nothing left running) when it could not be started within 20 seconds.
+    bool Start(int depth, int width = 1024, int height = 768, const std::vector<std::string>& extraArgs = {});
     void Stop();
 
     // ":N" once started.

@@ -1,0 +1,87 @@
+#include "saver/entry.h"
+
+#include "platform/saver_host.h"
+#include "saver/clock_source.h"
+#include "saver/default_saver_proc.h"
+#include "saver/render_size.h"
+#include "saver/screen_geometry.h"
+#include "scene/random.h"
+#include "settings/settings.h"
+
+#include <cstdio>
+
+namespace skyloom {
+
+namespace {
+int32_t displayColorBits = 0;
+
+// The configuration sheet has three pages.
+constexpr int32_t kLastConfigurePage = 2;
+
+MessageResult CreateSaverWindow(const WindowEvent& event) {
+    CommonStartup();
+    UsageCountScreensaver.Increment();
+    // The music player starts here (not in preview), once it exists.
+
+    const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
+    const ScreenRect client{0, 0, event.width, event.height};
+    const ScreenRect rect = ChooseGlWindowRect(fullScreen, fullScreen ? ListMonitors() : std::vector<MonitorInfo>{},
+                                               PrimaryMonitorOnly.Get() == 1, client);
+    SetRenderSize(rect.width, rect.height);
+
+    displayColorBits = SaverWindowColorBits();
+    if (displayColorBits <= 8) {
+        // Language texts arrive later; until then a text is its key.
+        std::fprintf(stderr, "Skyloom: %s\n", "T_256COLORS");
+        return -1;
+    }
+    CreateGlWindow(rect);
+    return 0;
+}
+}  // namespace
+
+void CommonStartup() {
+    // The first-start language choice goes here; it counts the start itself.
+    UCA.Increment();
+    const int32_t seed = Seed.Get();
+    SeedRandom(seed != 0 ? static_cast<uint32_t>(seed) : TimeGetTime());
+    VersionMajor.Set(kVersionMajor);
+    VersionMinor.Set(kVersionMinor);
+    // A negative page index is as unusable as one past the last page.
+    const int32_t sheet = CurrentConfigureSheet.Get();
+    if (sheet > kLastConfigurePage || sheet < 0) {
+        CurrentConfigureSheet.Set(0);
+    }
+}
+
+MessageResult ScreenSaverProc(const WindowEvent& event) {
+    switch (event.message) {
+    case WindowMessage::Create:
+        return CreateSaverWindow(event);
+    case WindowMessage::KeyDown:
+        if (event.key == kKeyF1 || event.key == 'F') {
+            // No Windows version applies here, so these keys always open the
+            // configuration; the key then ends a full-screen saver like any other.
+            OpenConfigurationDetached();
+        }
+        if (event.key == kKeyF5) {
+            // The screenshot is taken here. The key is consumed: the saver keeps running.
+            return 0;
+        }
+        return DefScreenSaverProc(event);
+    default:
+        return DefScreenSaverProc(event);
+    }
+}
+
+bool RegisterDialogClasses() { return true; }
+
+int ScreenSaverConfigureDialog() {
+    CommonStartup();
+    std::fprintf(stderr, "Skyloom: the configuration dialog is not built yet.\n");
+    return 0;
+}
+
+int32_t DisplayColorBits() { return displayColorBits; }
+
+}  // namespace skyloom

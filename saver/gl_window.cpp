@@ -1,0 +1,181 @@
+#include "saver/gl_window.h"
+
+#include "platform/saver_host.h"
+#include "saver/default_saver_proc.h"
+#include "saver/frame_clock.h"
+#include "saver/monitor_power.h"
+#include "saver/overlay_pass.h"
+#include "saver/render_size.h"
+#include "scene/camera3d.h"
+#include "scene/scene_node.h"
+#include "scene/vecmath.h"
+#include "settings/settings.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+namespace skyloom {
+
+namespace {
+CreditsFade credits;
+bool bailArmed = true;
+bool sceneSetUp = false;
+
+// Pointer motion this soon after the start is the user settling the mouse.
+constexpr double kMotionGraceSeconds = 1.0;
+
+void CreateGlWindowState() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    bool accelerated = !IsSoftwareRenderer(renderer);
+    if (!accelerated && AcceleratedRenderingForced()) {
+        std::fprintf(stderr, "Skyloom: treating the software renderer \"%s\" as accelerated (SKYLOOM_ASSUME_ACCELERATED).\n",
+                     renderer != nullptr ? renderer : "unknown");
+        accelerated = true;
+    }
+    SetHardwareAccelerated(accelerated);
+
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    SetMaxTextureSize(maxTextureSize);
+
+    StartFrameClock();
+    credits = CreditsFade{};
+    bailArmed = true;
+
+    // Under a daemon or in someone else's window the screen is not ours.
+    if (CurrentSaverMode() == SaverMode::FullScreen) {
+        SuspendMonitorPowerSaving(DisplayMonitorPower());
+    }
+}
+
+void SetupViewport() {
+    glViewport(0, 0, GetRenderWidth(), GetRenderHeight());
+    SetAspect(GetRenderAspect());
+}
+
+void SetupScene() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_CULL_FACE);
+
+    // The scene's parts are set up here, in this order: the font (advance 8),
+    // lens-flare textures, suns, star-field extents, the nebula colour and
+    // worker, then the desktop fade.
+
+    if (VsyncEnabled.Get() == 0) {
+        // Without a listed way to change it the driver's interval stays.
+        DisableSwapInterval();
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+void SizeGlWindow(int32_t width, int32_t height) {
+    SetRenderSize(width, height);
+    if (!sceneSetUp) {
+        ConfigureCamera();
+        SetupViewport();
+        SetupScene();
+        sceneSetUp = true;
+        return;
+    }
+    // The scene exists already: only the view follows the new size (and the
+    // star-field extents, recomputed here once the star field exists).
+    SetupViewport();
+}
+
+void UpdateFrame() {
+    UpdateCamera();
+    // The spawners run here, in this order: suns, stars, nebulae.
+    UpdateSceneNodes();
+    AdvanceCreditsFade(credits, FrameSeconds());
+    // Closes this saver only; under a daemon the daemon decides when to end.
+    if (CurrentSaverMode() != SaverMode::Root && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+        bailArmed = false;
+        PostCloseMessage();
+    }
+}
+
+void RenderFrame() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    ApplyCamera();
+    glDisable(GL_DEPTH_TEST);
+    RenderSceneNodes();
+    DrawOverlayPass();
+}
+
+void PaintFrame() {
+    TickFrameClock();
+    UpdateFrame();
+    RenderFrame();
+    SwapGlBuffers();
+}
+
+void DestroyGlWindowState() {
+    DeleteAllSceneNodes();
+    // Scene resources are released here: the font's display lists, then the
+    // nebula worker. After them the music player is asked to quit.
+    ReleaseGlContext();
+    sceneSetUp = false;
+    RestoreMonitorPowerSaving();
+}
+}  // namespace
+
+MessageResult GlWindowProc(const WindowEvent& event) {
+    switch (event.message) {
+    case WindowMessage::Create:
+        CreateGlWindowState();
+        return 0;
+    case WindowMessage::Size:
+        SizeGlWindow(event.width, event.height);
+        return 0;
+    case WindowMessage::Paint:
+        PaintFrame();
+        return 0;
+    case WindowMessage::MouseMove:
+        if (ElapsedSeconds() < kMotionGraceSeconds) {
+            return 0;
+        }
+        return DefScreenSaverProc(event);
+    case WindowMessage::Destroy:
+        DestroyGlWindowState();
+        return 0;
+    default:
+        return DefScreenSaverProc(event);
+    }
+}
+
+double CreditsIntensity() { return credits.intensity; }
+
+void AdvanceCreditsFade(CreditsFade& fade, double frameSeconds) {
+    fade.intensity += frameSeconds * fade.rate;
+    if (fade.intensity >= 1.0) {
+        fade.rate = -0.1;
+    }
+    Clamp(fade.intensity, 0.0, 1.0);
+}
+
+bool AutomaticCloseDue(bool armed, int32_t countdownSeconds, double elapsedSeconds) {
+    return armed && countdownSeconds > 0 && static_cast<double>(countdownSeconds) <= elapsedSeconds;
+}
+
+bool IsSoftwareRenderer(const char* renderer) {
+    if (renderer == nullptr) {
+        return true;
+    }
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"}) {
+        if (std::strstr(renderer, name) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace skyloom
