@@ -1,0 +1,336 @@
+#include "objects/sun.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "objects/lensflaremgr.h"
+#include "objects/sun_texture.h"
+#include "saver/clock_source.h"
+#include "saver/frame_clock.h"
+#include "saver/render_size.h"
+#include "scene/camera3d.h"
+#include "scene/constellation_line.h"
+#include "scene/random.h"
+#include "scene/star_field.h"
+#include "settings/settings.h"
+
+namespace skyloom {
+
+namespace {
+
+constexpr uint32_t kNoTexture = 0xFFFFFFFFu;
+constexpr int kMaxSuns = 200;
+constexpr int kMinimumGoal = 5;
+constexpr uint32_t kSpawnSpacingMs = 250;
+constexpr double kGoalChangePeriod = 33.0;
+constexpr double kGoalResetPeriod = 20.0;
+constexpr double kFlareDistance = 20000.0;
+constexpr double kFlareStrengthMax = 0.1;
+constexpr double kFlareStrengthRate = 2.0 / 3.0;
+
+int liveSuns = 0;
+uint32_t lastCreationMs = 0;
+bool firstSpawn = true;
+int goal = 0;
+int target = 0;
+ColorRGBA currentSunColor(1.0, 1.0, 1.0, 1.0);
+uint32_t sunFlareTexture = kNoTexture;
+uint32_t sunPlainTexture = kNoTexture;
+bool lineEndSet = false;
+Vector3d lineEnd;
+
+double SquaredDistance(const Vector3d& a, const Vector3d& b) {
+    const double dx = a.x - b.x;
+    const double dy = a.y - b.y;
+    const double dz = a.z - b.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+void DeleteTexture(uint32_t& name) {
+    if (name != kNoTexture) {
+        const GLuint texture = name;
+        glDeleteTextures(1, &texture);
+        name = kNoTexture;
+    }
+}
+
+}  // namespace
+
+Sun::Sun(SunKind sunKind) : kind(sunKind) {
+    baseSize = RandomRange(HardwareAccelerated() ? 5000.0 : 1000.0, 10000.0) * kSunGlowScale;
+    switch (kind) {
+        case RedGiant: {
+            const double green = 0.1 + RandomDraw() * 0.7 / 32767.0;
+            const double blue = RandomDraw() * 0.5 / 32767.0;
+            colour.Set(1.0, green, blue);
+            baseSize *= 3.0 + RandomDraw() * 5.0 / 32767.0;
+            break;
+        }
+        case Supernova: {
+            colour.x = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            colour.y = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            colour.z = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            // Every channel starts at 0.4 or more, so this always gets there.
+            while (colour.Length() < 1.25) {
+                colour *= 1.01;
+                colour.Clamp(0.0, 1.0);
+            }
+            baseSize *= 15.0 + RandomDraw() * 5.0 / 32767.0;
+            break;
+        }
+        default:
+            if (SunColorEnum.Get() == 2) {
+                PickRandomSunColor();
+            } else if (SunColorEnum.Get() == 3) {
+                const double red = RandomRange(0.86, 1.0);
+                const double green = RandomRange(0.86, 1.0);
+                const double blue = RandomRange(0.86, 1.0);
+                currentSunColor.Set(red, green, blue, 1.0);
+            }
+            colour.Set(currentSunColor.r, currentSunColor.g, currentSunColor.b);
+            break;
+    }
+
+    billboard_ = new BillboardSprite();
+    billboard_->SetName("Sun");
+    billboard_->colour = ColorRGBA(colour.x, colour.y, colour.z, 1.0);
+    billboard_->size = baseSize;
+    billboard_->texture = kind == Normal ? sunFlareTexture : sunPlainTexture;
+
+    PlaceSun();
+    ++liveSuns;
+
+    if (ConstellationLines.Get() == 1 && !TooManyConstellationLines() && kind == Normal) {
+        if (!lineEndSet) {
+            lineEnd = position;
+            lineEndSet = true;
+        }
+        new ConstellationLine(position, lineEnd);
+        lineEnd = position;
+    }
+}
+
+Sun::~Sun() { --liveSuns; }
+
+void Sun::PlaceSun() {
+    const double distance = 45000.0 + RandomDraw() * 15000.0 / 32767.0;
+    const double halfHeight = std::tan(DegToRad(Camera.FovY() / 2.0)) * distance;
+    const double halfWidth = Camera.Aspect() * halfHeight;
+    double x = 0.0;
+    double y = 0.0;
+    if (FactorCameraSpeed.Get() > 0.0f && HardwareAccelerated()) {
+        double spread = 0.87;
+        if (kind == Normal && RandomDraw() % 4 == 0) {
+            spread = 0.25;
+        }
+        // The central tenth stays free: nothing sits straight on the flight path.
+        do {
+            x = RandomTriangular(-halfWidth * spread, halfWidth * spread);
+            y = RandomTriangular(-halfHeight * spread, halfHeight * spread);
+        } while (std::fabs(x) < halfWidth * 0.1 && std::fabs(y) < halfHeight * 0.1);
+    } else {
+        x = RandomRange(-halfWidth, halfWidth);
+        y = RandomRange(-halfHeight, halfHeight);
+    }
+    position.Set(x, y, Camera.EyeZ() - distance);
+    if (Star* star = NearestFreeStar(position)) {
+        position = star->position;
+        ++star->sunCount;
+    }
+}
+
+void Sun::Update() {
+    const double dt = FrameSeconds();
+    billboard_->position = position;
+
+    double pulse = 1.0;
+    if (kind == RedGiant) {
+        const double a = LowDetail.Get() == 1 ? 0.01 : 0.03;
+        pulse = RandomTriangular(1.0 - a, 1.0 + a);
+    }
+    const double rate = kind == RedGiant ? 0.05 : kind == Supernova ? 0.25 : 0.1;
+    growth += rate * dt;
+    Clamp(growth, 0.0, 1.0);
+    billboard_->size = baseSize * growth * pulse;
+
+    const double ahead = Camera.EyeZ() - position.z;
+    const double reach = kind == RedGiant ? 25000.0 : 2000.0;
+    const double nearness = ahead < reach ? ahead / reach : 1.0;
+    ColorRGBA frame(colour.x, colour.y, colour.z, nearness);
+
+    if (kind == RedGiant) {
+        frame.r += RandomTriangular(-2.5 * dt, 2.5 * dt);
+        frame.g += RandomTriangular(-2.5 * dt, 2.5 * dt);
+        frame.b += RandomTriangular(-2.5 * dt, 2.5 * dt);
+        frame.Clamp(0.0, 1.0);
+    } else if (kind == Supernova) {
+        const double burn = 0.5 * growth * dt;
+        colour -= Vector3d(colour.x * burn, colour.y * burn, colour.z * burn);
+        if (colour.Length() < 0.4) {
+            // Dim embers would otherwise take forever to go out.
+            const double fall = 0.15 * dt;
+            colour -= Vector3d(fall, fall, fall);
+        }
+        colour.Clamp(0.0, 1.0);
+    }
+    billboard_->colour = frame;
+
+    if (ShowLensFlare.Get() == 1) {
+        flareStrength += outsideView ? -dt * kFlareStrengthRate : dt * kFlareStrengthRate;
+        Clamp(flareStrength, 0.0, kFlareStrengthMax);
+    }
+}
+
+void Sun::Render() {
+    // Additive blending: every repetition makes the sun brighter.
+    int draws = kind == Bright ? 2 : kind == RedGiant ? 4 : kind == Supernova ? 3 : 1;
+    if (LowDetail.Get() == 1 && draws > 2) {
+        --draws;
+    }
+    for (int i = 0; i < draws; ++i) {
+        billboard_->Draw();
+    }
+    outsideView = Camera.IsPointOutsideFrustum(position);
+    Camera.ProjectToScreen(position, screenPosition);
+    if (flaresPending && ShowLensFlare.Get() == 1 && Camera.EyeZ() - kFlareDistance < position.z) {
+        CreateLensFlares(*this);
+        flaresPending = false;
+    }
+}
+
+bool Sun::IsFinished() {
+    if (position.z <= Camera.EyeZ() && colour.Length() != 0.0) {
+        return false;
+    }
+    billboard_->finished = true;
+    for (SceneNode* node = SceneList(); node != nullptr; node = node->Next()) {
+        LensFlare* flare = node->AsFlare();
+        if (flare != nullptr && flare->sun == this) {
+            flare->sun = nullptr;
+        }
+    }
+    return true;
+}
+
+int LiveSunCount() { return liveSuns; }
+
+SunKind DrawSunKind() {
+    if (RandomDraw() % 75 == 0) {
+        return Bright;
+    }
+    if (ShowRedGiants.Get() == 1 && RandomDraw() % 110 == 0) {
+        return RedGiant;
+    }
+    if (ShowSupernovae.Get() == 1 && RandomDraw() % 300 == 0) {
+        return Supernova;
+    }
+    return Normal;
+}
+
+Star* NearestFreeStar(const Vector3d& point) {
+    Star* nearest = nullptr;
+    double nearestDistance = 0.0;
+    for (SceneNode* node = SceneList(); node != nullptr; node = node->Next()) {
+        Star* star = node->AsStar();
+        if (star == nullptr || star->sunCount != 0) {
+            continue;
+        }
+        const double distance = SquaredDistance(star->position, point);
+        if (nearest == nullptr || distance < nearestDistance) {
+            nearest = star;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
+}
+
+const ColorRGBA& CurrentSunColor() { return currentSunColor; }
+
+ColorRGBA BrightenSunColor(ColorRGBA colour) {
+    while (colour.r + colour.g + colour.b < 1.5) {
+        const double before = colour.r + colour.g + colour.b;
+        colour.r *= 1.01;
+        colour.g *= 1.01;
+        colour.b *= 1.01;
+        colour.Clamp(0.0, 1.0);
+        if (colour.r + colour.g + colour.b <= before) {
+            break;
+        }
+    }
+    return colour;
+}
+
+void PickRandomSunColor() {
+    const double red = RandomUnit();
+    const double green = RandomUnit();
+    const double blue = RandomUnit();
+    currentSunColor = BrightenSunColor(ColorRGBA(red, green, blue, 1.0));
+}
+
+void SetupSuns() {
+    sunFlareTexture = MakeSunTexture(SunTextureKind::Flare);
+    sunPlainTexture = MakeSunTexture(SunTextureKind::Plain);
+    if (SunColorEnum.Get() != 0) {
+        PickRandomSunColor();
+    } else {
+        const uint32_t custom = static_cast<uint32_t>(CustomSunColor.Get());
+        currentSunColor.Set((custom & 0xFF) / 255.0, ((custom >> 8) & 0xFF) / 255.0, ((custom >> 16) & 0xFF) / 255.0,
+                            1.0);
+    }
+    ResetSunSpawner();
+}
+
+void ReleaseSunTextures() {
+    DeleteTexture(sunFlareTexture);
+    DeleteTexture(sunPlainTexture);
+}
+
+uint32_t SunFlareTexture() { return sunFlareTexture; }
+
+uint32_t SunPlainTexture() { return sunPlainTexture; }
+
+void SpawnSuns() {
+    const double scaled = static_cast<double>(FactorNumSuns.Get()) * kMaxSuns;
+    // Written so that a NaN gives no suns.
+    target = scaled >= kMaxSuns ? kMaxSuns : scaled > 0.0 ? RoundToInt(scaled) : 0;
+    if (firstSpawn) {
+        goal = target;
+        firstSpawn = false;
+    }
+    if (target > 0 && RandomEventDue(kGoalChangePeriod)) {
+        goal = RandomDraw() % target;
+    }
+    if (RandomEventDue(kGoalResetPeriod)) {
+        goal = target;
+    }
+    if (goal < kMinimumGoal) {
+        goal = std::min(target, kMinimumGoal);
+    }
+    if (sunFlareTexture == kNoTexture || sunPlainTexture == kNoTexture) {
+        return;
+    }
+    // Suns above the goal are not removed, just not replaced.
+    while (goal > liveSuns) {
+        if (TimeGetTime() - lastCreationMs <= kSpawnSpacingMs) {
+            break;
+        }
+        new Sun(DrawSunKind());
+        lastCreationMs = TimeGetTime();
+    }
+}
+
+void ResetSunSpawner() {
+    firstSpawn = true;
+    goal = 0;
+    target = 0;
+    lastCreationMs = 0;
+    lineEndSet = false;
+}
+
+int SunSpawnTarget() { return target; }
+
+int SunSpawnGoal() { return goal; }
+
+}  // namespace skyloom
