@@ -25,6 +25,7 @@ namespace skyloom {
 namespace {
 
 using skyloom::testing::FindLitPixels;
+using skyloom::testing::Framebuffer;
 using skyloom::testing::LitRegion;
 using skyloom::testing::MakeSolidTexture;
 using skyloom::testing::ReadFramebuffer;
@@ -330,16 +331,38 @@ TEST_F(LensFlareTest, ASunCloseEnoughDrawsItsElementsOnTheFollowingFrames) {
     for (LensFlare* flare : Flares()) {
         flare->Update();
     }
-    // Only the overlays: the elements lie on the line through the centre.
+    // Only the overlays: the elements lie along the line from the sun
+    // through the centre, reaching beyond the centre.
     glClear(GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     RenderSceneOverlays();
-    const LitRegion lit = FindLitPixels(ReadFramebuffer(gl), 2);
-    ASSERT_GT(lit.count, 0);
-    // The sun is right of and above the centre: its flares run down-left.
-    EXPECT_LT(lit.left, kWidth / 2);
-    EXPECT_GT(lit.bottom, kHeight / 2);
+    const Framebuffer frame = ReadFramebuffer(gl);
+    const double sx = (sun->screenPosition.x - 0.5) * kWidth;
+    const double sy = (sun->screenPosition.y - 0.5) * kHeight;
+    const double length = std::hypot(sx, sy);
+    ASSERT_GT(length, 50.0);
+    // Half the diagonal of the largest element.
+    const double radius = 0.06 * kWidth / 2.0 * std::sqrt(2.0) + 1.0;
+    int lit = 0;
+    int beyondCentre = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* p = frame.At(x, y);
+            if (std::max({p[0], p[1], p[2]}) <= 2) {
+                continue;
+            }
+            ++lit;
+            const double px = x + 0.5 - kWidth / 2.0;
+            const double py = y + 0.5 - kHeight / 2.0;
+            const double along = (px * sx + py * sy) / length;
+            const double across = std::fabs(px * sy - py * sx) / length;
+            EXPECT_LE(across, radius) << x << "," << y;
+            beyondCentre += along < -radius;
+        }
+    }
+    EXPECT_GT(lit, 0);
+    EXPECT_GT(beyondCentre, 0);
 }
 
 }  // namespace

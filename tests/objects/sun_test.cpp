@@ -520,9 +520,11 @@ TEST_F(SunTest, RenderProjectsTheSunAndMakesItsFlaresOnceWithin20000Units) {
     far->position.x = 3000.0;
     far->Render();
     EXPECT_FALSE(far->outsideView);
-    EXPECT_GT(far->screenPosition.x, 0.5);
-    EXPECT_LT(far->screenPosition.x, 1.0);
-    EXPECT_NEAR(far->screenPosition.y, 0.5, 1e-6);
+    // 3000 units off the axis at 20500 ahead, in pixels from the window
+    // centre (whichever way an earlier roll left the camera turned).
+    const double offset = 3000.0 / 20500.0 / std::tan(DegToRad(Camera.FovY() / 2.0)) * (kHeight / 2.0);
+    EXPECT_NEAR(std::hypot((far->screenPosition.x - 0.5) * kWidth, (far->screenPosition.y - 0.5) * kHeight), offset,
+                0.01);
     EXPECT_TRUE(far->flaresPending);
     EXPECT_EQ(LiveLensFlareCount(), 0);
 
