@@ -1,5 +1,6 @@
 #include "saver/entry.h"
 
+#include "config/language_tables.h"
 #include "platform/saver_host.h"
 #include "saver/clock_source.h"
 #include "saver/default_saver_proc.h"
@@ -31,8 +32,7 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
 
     displayColorBits = SaverWindowColorBits();
     if (displayColorBits <= 8) {
-        // Language texts arrive later; until then a text is its key.
-        std::fprintf(stderr, "Skyloom: %s\n", "T_256COLORS");
+        std::fprintf(stderr, "Skyloom: %s\n", GetText(T_256COLORS));
         return -1;
     }
     CreateGlWindow(rect);
@@ -41,8 +41,8 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
 }  // namespace
 
 void CommonStartup() {
-    // The first-start language choice goes here; it counts the start itself.
-    UCA.Increment();
+    // Counts the start in UCA and, on the very first one, picks the language.
+    ChooseStartLanguage();
     const int32_t seed = Seed.Get();
     SeedRandom(seed != 0 ? static_cast<uint32_t>(seed) : TimeGetTime());
     VersionMajor.Set(kVersionMajor);

@@ -6,8 +6,10 @@
 #include "saver/monitor_power.h"
 #include "saver/overlay_pass.h"
 #include "saver/render_size.h"
+#include "objects/nebula.h"
 #include "scene/camera3d.h"
 #include "scene/scene_node.h"
+#include "scene/star_field.h"
 #include "scene/vecmath.h"
 #include "settings/settings.h"
 
@@ -63,9 +65,10 @@ void SetupScene() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_CULL_FACE);
 
-    // The scene's parts are set up here, in this order: the font (advance 8),
-    // lens-flare textures, suns, star-field extents, the nebula colour and
-    // worker, then the desktop fade.
+    // The font (advance 8), lens-flare textures and suns come first.
+    ComputeStarFieldExtents();
+    SetupNebulae();
+    // The desktop fade follows the nebulae.
 
     if (VsyncEnabled.Get() == 0) {
         // Without a listed way to change it the driver's interval stays.
@@ -86,14 +89,17 @@ void SizeGlWindow(int32_t width, int32_t height) {
         sceneSetUp = true;
         return;
     }
-    // The scene exists already: only the view follows the new size (and the
-    // star-field extents, recomputed here once the star field exists).
+    // The scene exists already: only the view and the star-field extents
+    // follow the new size.
     SetupViewport();
+    ComputeStarFieldExtents();
 }
 
 void UpdateFrame() {
     UpdateCamera();
-    // The spawners run here, in this order: suns, stars, nebulae.
+    // The sun spawner runs first.
+    SpawnStars();
+    SpawnNebulae();
     UpdateSceneNodes();
     AdvanceCreditsFade(credits, FrameSeconds());
     // Closes this saver only; under a daemon the daemon decides when to end.
@@ -108,6 +114,7 @@ void RenderFrame() {
     ApplyCamera();
     glDisable(GL_DEPTH_TEST);
     RenderSceneNodes();
+    DrawStarBatch();
     DrawOverlayPass();
 }
 
@@ -120,8 +127,9 @@ void PaintFrame() {
 
 void DestroyGlWindowState() {
     DeleteAllSceneNodes();
-    // Scene resources are released here: the font's display lists, then the
-    // nebula worker. After them the music player is asked to quit.
+    // The font's display lists are released before the nebula worker stops.
+    ShutdownNebulae();
+    // The music player is asked to quit after the scene resources.
     ReleaseGlContext();
     sceneSetUp = false;
     RestoreMonitorPowerSaving();
