@@ -1,0 +1,180 @@
+#include "saver/music_player.h"
+
+#include "platform/player_process.h"
+#include "saver/fatal_exit.h"
+#include "settings/settings.h"
+#include "tests/support/music_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace skyloom {
+namespace {
+
+using namespace skyloom::testing;
+
+constexpr int kRecordWaitMs = 5000;
+// The saver's promise: a closed player is gone within two seconds.
+constexpr int kClosedWithinMs = 2000;
+
+class MusicPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallTestPlayers(); }
+    void TearDown() override {
+        for (pid_t group : groups_) {
+            KillProcessGroup(group);
+        }
+        MusicPlayerProcessId = 0;
+    }
+    // The player's id once it has recorded itself; 0 when it did not.
+    pid_t Started(const std::string& file, std::uint32_t processId) {
+        if (processId != 0) {
+            groups_.push_back(static_cast<pid_t>(processId));
+        }
+        const long recorded = WaitForRecord(file, ".pid", kRecordWaitMs);
+        EXPECT_EQ(static_cast<long>(processId), recorded);
+        return static_cast<pid_t>(recorded);
+    }
+    std::vector<pid_t> groups_;
+};
+
+// First of the suites: every start in this process takes the claim for good.
+class ClaimedElsewhereTest : public MusicPlayerTest {};
+
+TEST_F(ClaimedElsewhereTest, OnlyTheSaverHoldingTheMusicStartsAPlayer) {
+    // Another saver, on another monitor, took the music first.
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(release));
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        close(ready[0]);
+        close(release[1]);
+        const char answer = TakeMusicClaim() ? 'y' : 'n';
+        if (write(ready[1], &answer, 1) == 1) {
+            char ignored;
+            while (read(release[0], &ignored, 1) > 0) {
+            }
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    char answer = '?';
+    ASSERT_EQ(1, read(ready[0], &answer, 1));
+    if (answer != 'y') {
+        close(release[1]);
+        close(ready[0]);
+        waitpid(other, nullptr, 0);
+        // Only this process can hold it: an earlier test of the same run took it.
+        GTEST_SKIP() << "the music is already claimed by this test process";
+    }
+
+    const std::string file = MakeMusicFile("song.skytest");
+    EXPECT_EQ(0u, StartMusicPlayer(file.c_str(), true));
+    EXPECT_EQ(0, WaitForRecord(file, ".pid", 300));
+
+    close(release[1]);
+    close(ready[0]);
+    int status = 0;
+    waitpid(other, &status, 0);
+}
+
+TEST_F(MusicPlayerTest, CloseEndsThePlayerAndWhatItStartedWithinTwoSeconds) {
+    const std::string file = MakeMusicFile("song.skytest");
+    const pid_t pid = Started(file, StartMusicPlayer(file.c_str(), true));
+    ASSERT_GT(pid, 0);
+    const pid_t child = static_cast<pid_t>(WaitForRecord(file, ".child", kRecordWaitMs));
+    ASSERT_GT(child, 0);
+
+    CloseMusicPlayer(static_cast<std::uint32_t>(pid));
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+    EXPECT_TRUE(WaitForProcessEnd(child, kClosedWithinMs));
+}
+
+TEST_F(MusicPlayerTest, APlayerIgnoringSigtermIsNotWaitedFor) {
+    const std::string file = MakeMusicFile("song.skystubborn");
+    const pid_t pid = Started(file, StartMusicPlayer(file.c_str(), true));
+    ASSERT_GT(pid, 0);
+
+    const auto before = std::chrono::steady_clock::now();
+    CloseMusicPlayer(static_cast<std::uint32_t>(pid));
+    const auto took = std::chrono::steady_clock::now() - before;
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    // It got its SIGTERM and is left to its own business: nothing harsher
+    // follows, and nobody waits for it.
+    EXPECT_FALSE(WaitForProcessEnd(pid, 300));
+}
+
+TEST_F(MusicPlayerTest, ClosingAsksTheWindowsFirst) {
+    ASSERT_TRUE(StartMusicTestDisplay());
+    // This player ignores SIGTERM and ends only when its window is closed.
+    const std::string file = MakeMusicFile("song.skywindow");
+    const pid_t pid = Started(file, StartMusicPlayer(file.c_str(), true));
+    ASSERT_GT(pid, 0);
+    ASSERT_NE(0, WaitForRecord(file, ".window", kRecordWaitMs));
+
+    CloseMusicPlayer(static_cast<std::uint32_t>(pid));
+    EXPECT_EQ(1, WaitForRecord(file, ".closed", kClosedWithinMs));
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+TEST_F(MusicPlayerTest, NothingStartsWithoutAnAssociationOrAFile) {
+    const std::string unknown = MakeMusicFile("song.skynone");
+    EXPECT_EQ(0u, StartMusicPlayer(unknown.c_str(), true));
+    EXPECT_EQ(0u, StartMusicPlayer("", true));
+    EXPECT_EQ(0u, StartMusicPlayer(nullptr, true));
+    CloseMusicPlayer(0);
+}
+
+class ConfiguredMusicTest : public MusicPlayerTest {
+protected:
+    void SetUp() override {
+        MusicPlayerTest::SetUp();
+        file_ = MakeMusicFile("playlist.skytest");
+        PlayMusic.Set(1);
+        MusicFilename.Set(file_.c_str());
+    }
+    std::string file_;
+};
+
+TEST_F(ConfiguredMusicTest, StartsOnlyWhenTheSaverOwnsTheScreenAndMusicIsOn) {
+    StartConfiguredMusic(false);  // a preview
+    EXPECT_EQ(0u, MusicPlayerProcessId);
+    PlayMusic.Set(0);
+    StartConfiguredMusic(true);
+    EXPECT_EQ(0u, MusicPlayerProcessId);
+    PlayMusic.Set(1);
+    MusicFilename.Set("");
+    StartConfiguredMusic(true);
+    EXPECT_EQ(0u, MusicPlayerProcessId);
+    EXPECT_EQ(0, WaitForRecord(file_, ".pid", 300));
+
+    MusicFilename.Set(file_.c_str());
+    StartConfiguredMusic(true);
+    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    ASSERT_GT(pid, 0);
+
+    CloseConfiguredMusic();
+    EXPECT_EQ(0u, MusicPlayerProcessId);
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+TEST_F(ConfiguredMusicTest, AFatalExitStopsThePlayerToo) {
+    StartConfiguredMusic(true);
+    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    ASSERT_GT(pid, 0);
+
+    RunEmergencyTeardown();
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+}  // namespace
+}  // namespace skyloom

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace skyloom::testing {
+
+// Stand-in music players registered with the desktop of the test's scratch
+// folder ($XDG_DATA_HOME, $XDG_CONFIG_HOME): a MIME type per extension and a
+// default application for it. GIO reads the MIME database and the desktop
+// entries once per process, so this must run before the first start; it is
+// harmless to call again. Each player writes records beside the music file
+// it was given: FILE.pid (written last by the scripts) and more, see below.
+//   .skytest      script: FILE.folder (its current folder), FILE.token
+//                 ($SKYLOOM_TEST_TOKEN), FILE.child (a `sleep` it started),
+//                 FILE.pid; then waits for the child
+//   .skystubborn  the same script with SIGTERM ignored by its whole group
+//   .skywindow    tests/platform/window_player.cpp (needs $DISPLAY): one
+//                 window, ends only on WM_DELETE_WINDOW (FILE.closed)
+//   .skydbus      the .skytest script behind a D-Bus activatable entry
+//   .skyorphan    a known type without any application
+// Any other extension is unknown to the desktop. Fails the current test
+// when the database cannot be built.
+void InstallTestPlayers();
+
+// An empty music file of that name in a fresh folder under the scratch folder.
+std::string MakeMusicFile(const std::string& name);
+
+// The number in FILE<suffix>, waiting at most the given time for the file
+// to appear; 0 when it does not.
+long WaitForRecord(const std::string& file, const std::string& suffix, int milliseconds);
+// The first line of FILE<suffix>; empty when there is none.
+std::string RecordText(const std::string& file, const std::string& suffix);
+
+// Whether the process has ended (it is gone or a zombie).
+bool ProcessEnded(pid_t pid);
+// Waits at most the given time for the process to end; whether it did.
+bool WaitForProcessEnd(pid_t pid, int milliseconds);
+// Whether no process of the group is left but zombies.
+bool ProcessGroupEnded(pid_t group);
+// Removes whatever a test left running in that process group.
+void KillProcessGroup(pid_t group);
+
+// A private session bus for this process (dbus-daemon), started on the
+// first call and kept until the process ends, since GIO ends a process
+// whose session bus goes away. Sets DBUS_SESSION_BUS_ADDRESS. False when
+// it cannot be started.
+bool StartPrivateSessionBus();
+
+// An Xvfb of this process's own, started on the first call (with
+// -displayfd) and ended with the process. Sets DISPLAY. False when it
+// cannot be started.
+bool StartMusicTestDisplay();
+
+}  // namespace skyloom::testing
