@@ -296,11 +296,11 @@ TEST_F(DesktopFadeTest, ASmallerPictureKeepsItsTopLeftCornerOnTheWindow) {
     glClear(GL_COLOR_BUFFER_BIT);
     RenderSceneOverlays();
     const Framebuffer frame = ReadFramebuffer(gl);
-    for (const auto [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 29}, std::pair{39, 29}}) {
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 29}, std::pair{39, 29}}) {
         EXPECT_NEAR(frame.At(x, y)[0], Red(x, y), 1) << x << "," << y;
         EXPECT_NEAR(frame.At(x, y)[1], Green(x, y), 1) << x << "," << y;
     }
-    for (const auto [x, y] : {std::pair{40, 0}, std::pair{63, 47}, std::pair{0, 30}}) {
+    for (const auto& [x, y] : {std::pair{40, 0}, std::pair{63, 47}, std::pair{0, 30}}) {
         EXPECT_EQ(frame.At(x, y)[0] + frame.At(x, y)[1] + frame.At(x, y)[2], 0) << x << "," << y;
     }
 }
