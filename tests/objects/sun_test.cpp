@@ -243,19 +243,6 @@ TEST_F(SunTest, ASwitchedOffKindTakesNoDraw) {
     EXPECT_EQ(next, DrawAfter(bright, 1));
 }
 
-TEST_F(SunTest, OnlyNormalAndBrightWhenBothGiantKindsAreOff) {
-    ShowRedGiants.Set(0);
-    ShowSupernovae.Set(0);
-    int bright = 0;
-    for (int i = 0; i < 7500; ++i) {
-        const SunKind kind = DrawSunKind();
-        ASSERT_TRUE(kind == Normal || kind == Bright);
-        bright += kind == Bright;
-    }
-    EXPECT_GT(bright, 60);
-    EXPECT_LT(bright, 145);
-}
-
 TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
     // Pure red for ordinary suns.
     SunColorEnum.Set(0);

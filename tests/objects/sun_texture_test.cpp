@@ -11,14 +11,9 @@
 #include "platform/offscreen_gl.h"
 #include "saver/render_size.h"
 #include "settings/settings.h"
-#include "tests/support/gl_test_support.h"
 
 namespace skyloom {
 namespace {
-
-using skyloom::testing::Framebuffer;
-using skyloom::testing::ReadFramebuffer;
-using skyloom::testing::SetSceneRenderState;
 
 // Level 0 of a texture, read back.
 struct AlphaImage {
@@ -143,41 +138,6 @@ TEST_F(SunTextureTest, SizeFollowsTheTextureLimitsAndNoneWithoutAFit) {
     EXPECT_EQ(Make(SunTextureKind::Plain).size, 128);
     MaxTextureSizePixels.Set(-1);
     EXPECT_EQ(MakeSunTexture(SunTextureKind::Flare), 0xFFFFFFFFu);
-}
-
-TEST_F(SunTextureTest, DrawnGlowIsWhiteWithTheShapeInAlpha) {
-    SetSceneRenderState();
-    const AlphaImage flare = Make(SunTextureKind::Flare);
-    ASSERT_EQ(flare.size, 256);
-    glViewport(0, 0, 256, 256);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, made.back());
-    glColor4d(1.0, 1.0, 1.0, 1.0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
-    const Framebuffer frame = ReadFramebuffer(gl);
-    // Additive on black: the glow's alpha shows as grey.
-    const uint8_t* centre = frame.At(128, 128);
-    EXPECT_GE(centre[0], 250);
-    EXPECT_EQ(centre[0], centre[1]);
-    EXPECT_EQ(centre[1], centre[2]);
-    EXPECT_EQ(frame.At(0, 0)[0], 0);
-    EXPECT_EQ(frame.At(255, 0)[0], 0);
 }
 
 }  // namespace
