@@ -251,8 +251,13 @@ ClaimHolder ClaimInChild() {
     }
     holder.pid = fork();
     if (holder.pid == 0) {
-        close(report[0]);
-        close(release[1]);
+        // Only its own ends: a copy of another holder's release end would
+        // keep that holder from ever seeing it closed.
+        for (int fd = 3; fd < 1024; ++fd) {
+            if (fd != report[1] && fd != release[0]) {
+                close(fd);
+            }
+        }
         const char answer = TakeMusicClaim() ? 'y' : 'n';
         if (write(report[1], &answer, 1) != 1) {
             _exit(2);

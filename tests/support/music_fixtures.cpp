@@ -1,6 +1,7 @@
 #include "tests/support/music_fixtures.h"
 
 #include "tests/support/temp_config.h"
+#include "tests/support/xvfb_server.h"
 
 #include <gtest/gtest.h>
 
@@ -300,15 +301,13 @@ bool StartPrivateSessionBus() {
 }
 
 bool StartMusicTestDisplay() {
-    static bool started = false;
-    if (!started) {
-        const std::string number = StartReportingServer(
-            {"Xvfb", "-displayfd", "{fd}", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        if (number.empty()) {
+    // Kept for the whole process: the players and GIO may hold connections.
+    static XvfbServer server;
+    if (server.DisplayName().empty()) {
+        if (!server.Start(24, 320, 240)) {
             return false;
         }
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        started = true;
+        setenv("DISPLAY", server.DisplayName().c_str(), 1);
     }
     return true;
 }

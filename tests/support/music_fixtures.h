@@ -47,9 +47,8 @@ void KillProcessGroup(pid_t group);
 // it cannot be started.
 bool StartPrivateSessionBus();
 
-// An Xvfb of this process's own, started on the first call (with
-// -displayfd) and ended with the process. Sets DISPLAY. False when it
-// cannot be started.
+// An Xvfb of this process's own, started on the first call and ended with
+// the process. Sets DISPLAY. False when it cannot be started.
 bool StartMusicTestDisplay();
 
 }  // namespace skyloom::testing
