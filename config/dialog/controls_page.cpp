@@ -1,0 +1,352 @@
+#include "config/dialog/controls_page.h"
+
+#include "platform/detached_process.h"
+#include "platform/executable_path.h"
+#include "settings/settings.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace skyloom {
+
+namespace {
+
+struct SliderSpec {
+    FloatSetting* setting;
+    const char* slider;
+    const char* labels[3];  // caption, left end, right end
+    TextKey keys[3];
+};
+
+const SliderSpec kSliders[ControlsPage::kSliderCount] = {
+    {&FactorCameraSpeed, "IDC_SLIDER_MOVESPEED",
+     {"IDCS_MOVESPEED", "IDC_STATIC_MOVESPEEDZERO", "IDC_STATIC_MOVESPEEDFAST"},
+     {T_MOVEMENTSPEED, T_ZERO, T_FAST}},
+    {&FactorCameraFov, "IDC_SLIDER_FOV",
+     {"IDCS_FOV", "IDC_STATIC_FOVSMALL", "IDC_STATIC_FOVLARGE"},
+     {T_FIELDOFVIEW, T_SMALL, T_LARGE}},
+    {&FactorNumSuns, "IDC_SLIDER_SUNS",
+     {"IDCS_SUNS", "IDC_STATIC_SUNSNONE", "IDC_STATIC_SUNSMANY"},
+     {T_SUNS, T_NONE, T_MANY}},
+    {&FactorNumStars, "IDC_SLIDER_STARS",
+     {"IDCS_STARS", "IDC_STATIC_STARSNONE", "IDC_STATIC_STARSMANY"},
+     {T_STARS, T_NONE, T_MANY}},
+    {&FactorNumNebulae, "IDC_SLIDER_NEBULAE",
+     {"IDCS_NEBULAE", "IDC_STATIC_NEBULAENONE", "IDC_STATIC_NEBULAEMANY"},
+     {T_NEBULAE, T_NONE, T_MANY}},
+    {&FactorDeskFade, "IDC_SLIDER_DESKFADE",
+     {"IDCS_DESKFADE", "IDC_STATIC_DESKFADENONE", "IDC_STATIC_DESKFADECOMPLETE"},
+     {T_DESKFADE, T_NONE, T_DESKFADECOMPLETE}},
+};
+
+struct CheckBoxSpec {
+    BoolSetting* setting;
+    const char* name;
+    TextKey key;
+};
+
+const CheckBoxSpec kCheckBoxes[ControlsPage::kCheckBoxCount] = {
+    {&ShowSupernovae, "IDC_CHECK_SHOWSUPERNOVAE", T_SUPERNOVAE},
+    {&ShowRedGiants, "IDC_CHECK_SHOWREDGIANTS", T_REDGIANTS},
+    {&NebulaeStorms, "IDC_CHECK_NEBULAESTORMS", T_NEBULAESTORMS},
+    {&DarkPatchesInNebulae, "IDC_CHECK_DARKPATCHESINNEBULAE", T_DARKPATCHESINNEBULAE},
+    {&ShowLensFlare, "IDC_CHECK_SHOWLENSFLARE", T_LENSFLARES},
+    {&ShowSunFlare, "IDC_CHECK_SHOWSUNFLARE", T_SUNFLARES},
+    {&ConstellationLines, "IDC_CHECK_CONSTELLATIONLINES", T_CONSTELLATIONLINES},
+    {&ShowLocalTime, "IDC_CHECK_SHOWLOCALTIME", T_SHOWTIME},
+    {&ShowFramerate, "IDC_CHECK_SHOWFRAMERATE", T_SHOWFRAMERATE},
+    {&FadeFromDesktop, "IDC_CHECK_FADEFROMDESKTOP", T_FADEFROMDESKTOP},
+    {&LowDetail, "IDC_CHECK_LOWDETAIL", T_LOWDETAIL},
+    {&PermitMonitorPowerSaving, "IDC_CHECK_MONITORPOWERSAVING", T_MONITORPOWERSAVING},
+    {&PrimaryMonitorOnly, "IDC_CHECK_PRIMARYMONITORONLY", T_PRIMARYMONITORONLY},
+};
+constexpr int kPrimaryMonitorOnlyBox = 12;
+
+constexpr int kMaxRadioButtons = 4;
+
+struct RadioGroupSpec {
+    IntSetting* setting;
+    const char* box;
+    TextKey boxKey;
+    const char* buttonPrefix;  // the buttons are <prefix><value>
+    int count;
+    TextKey keys[kMaxRadioButtons];
+    // The colour that value 0 (T_CHOOSE) stands for; null for the camera.
+    IntSetting* chosenColor;
+};
+
+const RadioGroupSpec kRadioGroups[ControlsPage::kRadioGroupCount] = {
+    {&CameraRotateEnum, "IDCS_CAMROT", T_CAMERAROTATION, "IDC_RADIO_CAMROT_", 4,
+     {T_NONE, T_CLOCKWISE, T_COUNTERCLOCKWISE, T_RANDOM}, nullptr},
+    {&SunColorEnum, "IDCS_SUNSCOLOR", T_SUNSCOLOR, "IDC_RADIO_SUNSCOLOR_", 4,
+     {T_CHOOSE, T_RANDOM, T_MIXTURE, T_OFFWHITE}, &CustomSunColor},
+    {&NebulaColorEnum, "IDCS_NEBCOLOR", T_NEBULAECOLOR, "IDC_RADIO_NEBCOLOR_", 3,
+     {T_CHOOSE, T_RANDOM, T_MIXTURE}, &CustomNebulaColor},
+};
+constexpr int kChooseValue = 0;
+
+// Truncated, not rounded: a stored 0.005f (just below 0.005) stands at 4.
+int SliderPosition(float value) {
+    return static_cast<int>(static_cast<double>(value) * ControlsPage::kSliderScale);
+}
+
+QFrame* EtchedLine(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// A small square of the colour beside its caption, so that a colour close
+// to the page's background still shows.
+QIcon ColorSwatch(const QColor& color) {
+    QPixmap swatch(12, 12);
+    swatch.fill(color);
+    QPainter painter(&swatch);
+    painter.setPen(QColor(96, 96, 96));
+    painter.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+    return QIcon(swatch);
+}
+
+}  // namespace
+
+QColor ColorFromColorRef(int32_t colorRef) {
+    const auto bits = static_cast<uint32_t>(colorRef);
+    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                  static_cast<int>((bits >> 16) & 0xFF));
+}
+
+int32_t ColorRefFromColor(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<int32_t>(static_cast<uint32_t>(rgb.red()) | static_cast<uint32_t>(rgb.green()) << 8 |
+                                static_cast<uint32_t>(rgb.blue()) << 16);
+}
+
+std::optional<QColor> ChooseColorWithDialog(QWidget* parent, const QColor& initial) {
+    for (int index = 0; index < QColorDialog::customCount(); ++index) {
+        QColorDialog::setCustomColor(index, Qt::black);
+    }
+    QColorDialog dialog(initial, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.selectedColor();
+}
+
+ControlsPage::ControlsPage(QWidget* parent)
+    : ConfigurePage(kIndex, "IDD_DLG_CONTROLS", parent), previewProgram_(ExecutablePath()) {
+    restoreDefaults_ = new QPushButton(this);
+    restoreDefaults_->setObjectName(QStringLiteral("IDC_BUTTON_RESTOREDEFAULTS"));
+    preview_ = new QPushButton(this);
+    preview_->setObjectName(QStringLiteral("IDC_BUTTON_PREVIEW"));
+    connect(restoreDefaults_, &QPushButton::clicked, this, [this] {
+        RestoreDefaultSettings();
+        PutValues();
+    });
+    connect(preview_, &QPushButton::clicked, this, &ControlsPage::StartPreview);
+
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(BuildSliders(), 5);
+    columns->addWidget(BuildCheckBoxes(), 3);
+    columns->addWidget(BuildRadioGroups(), 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(restoreDefaults_);
+    buttons->addStretch(1);
+    buttons->addWidget(preview_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addLayout(buttons);
+
+    PutTexts();
+    PutValues();
+}
+
+QWidget* ControlsPage::BuildSliders() {
+    auto* box = new QGroupBox(this);
+    // Caption above, end labels in their own columns, so the sliders line up.
+    auto* layout = new QGridLayout(box);
+    int row = 0;
+    for (int index = 0; index < kSliderCount; ++index) {
+        const SliderSpec& spec = kSliders[index];
+        if (index > 0) {
+            layout->addWidget(EtchedLine(box), row++, 0, 1, 3);
+        }
+        for (int label = 0; label < 3; ++label) {
+            sliderLabels_[index][label] = new QLabel(box);
+            sliderLabels_[index][label]->setObjectName(QLatin1String(spec.labels[label]));
+        }
+        QSlider* slider = new QSlider(Qt::Horizontal, box);
+        slider->setObjectName(QLatin1String(spec.slider));
+        slider->setRange(0, kSliderScale);
+        slider->setTickPosition(QSlider::NoTicks);
+        slider->setPageStep(kSliderScale / 10);
+        // Long enough that one pixel is a few positions, not hundreds.
+        slider->setMinimumWidth(160);
+        sliders_[index] = slider;
+        FloatSetting* setting = spec.setting;
+        // Dragging included: every position the slider passes is stored.
+        connect(slider, &QSlider::valueChanged, this, [setting](int position) {
+            setting->Set(static_cast<float>(position / static_cast<double>(kSliderScale)));
+        });
+
+        layout->addWidget(sliderLabels_[index][0], row++, 0, 1, 3);
+        layout->addWidget(sliderLabels_[index][1], row, 0);
+        layout->addWidget(slider, row, 1);
+        layout->addWidget(sliderLabels_[index][2], row++, 2);
+    }
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(row, 1);
+    return box;
+}
+
+QWidget* ControlsPage::BuildCheckBoxes() {
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int index = 0; index < kCheckBoxCount; ++index) {
+        QCheckBox* box = new QCheckBox(column);
+        box->setObjectName(QLatin1String(kCheckBoxes[index].name));
+        BoolSetting* setting = kCheckBoxes[index].setting;
+        // clicked comes from the user only, never from putting the values.
+        connect(box, &QCheckBox::clicked, this, [setting](bool checked) { setting->Set(checked ? 1 : 0); });
+        checkBoxes_[index] = box;
+        layout->addWidget(box);
+    }
+    layout->addStretch(1);
+    return column;
+}
+
+QWidget* ControlsPage::BuildRadioGroups() {
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (int group = 0; group < kRadioGroupCount; ++group) {
+        const RadioGroupSpec& spec = kRadioGroups[group];
+        auto* box = new QGroupBox(column);
+        box->setObjectName(QLatin1String(spec.box));
+        auto* boxLayout = new QVBoxLayout(box);
+        auto* buttons = new QButtonGroup(box);
+        for (int value = 0; value < spec.count; ++value) {
+            auto* button = new QRadioButton(box);
+            button->setObjectName(QLatin1String(spec.buttonPrefix) + QString::number(value));
+            buttons->addButton(button, value);
+            boxLayout->addWidget(button);
+        }
+        IntSetting* setting = spec.setting;
+        const bool hasChooser = spec.chosenColor != nullptr;
+        // Every click counts, also on the button already selected: choosing
+        // again opens the colour chooser again.
+        connect(buttons, &QButtonGroup::idClicked, this, [this, setting, group, hasChooser](int value) {
+            setting->Set(value);
+            if (hasChooser && value == kChooseValue) {
+                ChooseColor(group);
+            }
+        });
+        groupBoxes_[group] = box;
+        radioGroups_[group] = buttons;
+        layout->addWidget(box);
+    }
+    layout->addStretch(1);
+    return column;
+}
+
+void ControlsPage::PutTexts() {
+    for (int index = 0; index < kSliderCount; ++index) {
+        for (int label = 0; label < 3; ++label) {
+            sliderLabels_[index][label]->setText(Text(kSliders[index].keys[label]));
+        }
+    }
+    for (int index = 0; index < kCheckBoxCount; ++index) {
+        checkBoxes_[index]->setText(Text(kCheckBoxes[index].key));
+    }
+    for (int group = 0; group < kRadioGroupCount; ++group) {
+        const RadioGroupSpec& spec = kRadioGroups[group];
+        groupBoxes_[group]->setTitle(Text(spec.boxKey));
+        for (int value = 0; value < spec.count; ++value) {
+            radioGroups_[group]->button(value)->setText(Text(spec.keys[value]));
+        }
+    }
+    restoreDefaults_->setText(Text(T_RESTOREDEFAULTS));
+    preview_->setText(Text(T_PREVIEW));
+}
+
+void ControlsPage::PutValues() {
+    for (int index = 0; index < kCheckBoxCount; ++index) {
+        checkBoxes_[index]->setChecked(kCheckBoxes[index].setting->Get() == 1);
+    }
+    for (int index = 0; index < kSliderCount; ++index) {
+        // Showing a value must not store it: the truncated position would
+        // overwrite the setting.
+        const QSignalBlocker blocker(sliders_[index]);
+        sliders_[index]->setValue(SliderPosition(kSliders[index].setting->Get()));
+    }
+    // Which monitor is primary only matters with more than one. The box
+    // keeps its value either way.
+    checkBoxes_[kPrimaryMonitorOnlyBox]->setEnabled(QGuiApplication::screens().size() > 1);
+
+    for (int group = 0; group < kRadioGroupCount; ++group) {
+        QButtonGroup* buttons = radioGroups_[group];
+        if (QAbstractButton* button = buttons->button(kRadioGroups[group].setting->Get())) {
+            button->setChecked(true);
+        } else if (QAbstractButton* checked = buttons->checkedButton()) {
+            // A value no button stands for (edited by hand): none is
+            // selected and the value stays until the user picks one.
+            buttons->setExclusive(false);
+            checked->setChecked(false);
+            buttons->setExclusive(true);
+        }
+    }
+    PutChooseColors();
+}
+
+void ControlsPage::PutChooseColors() {
+    for (int group = 0; group < kRadioGroupCount; ++group) {
+        const RadioGroupSpec& spec = kRadioGroups[group];
+        if (spec.chosenColor == nullptr) {
+            continue;
+        }
+        QAbstractButton* choose = radioGroups_[group]->button(kChooseValue);
+        const QColor color = ColorFromColorRef(spec.chosenColor->Get());
+        QPalette colours = choose->palette();
+        colours.setColor(QPalette::WindowText, color);
+        colours.setColor(QPalette::ButtonText, color);
+        choose->setPalette(colours);
+        choose->setIcon(ColorSwatch(color));
+    }
+}
+
+void ControlsPage::ChooseColor(int group) {
+    IntSetting* chosenColor = kRadioGroups[group].chosenColor;
+    const std::optional<QColor> color = chooseColor_(this, ColorFromColorRef(chosenColor->Get()));
+    if (color && color->isValid()) {
+        chosenColor->Set(ColorRefFromColor(*color));
+        PutChooseColors();
+    }
+}
+
+void ControlsPage::StartPreview() {
+    if (previewProgram_.empty()) {
+        return;
+    }
+    const char* const argv[] = {previewProgram_.c_str(), "-s", nullptr};
+    // A preview that cannot start is not reported.
+    StartDetachedProcess(previewProgram_.c_str(), argv);
+}
+
+}  // namespace skyloom

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace skyloom {
+
+// The program icon in every size the build carries.
+QIcon ProgramIcon();
+
+}  // namespace skyloom

@@ -1,0 +1,162 @@
+#include "config/dialog/music_page.h"
+
+#include "settings/settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QVBoxLayout>
+
+#include <string>
+
+namespace skyloom {
+
+namespace {
+
+// Description as the user reads it, then the patterns Qt matches with.
+// Qt takes the patterns from the last parentheses and hides that part
+// (HideNameFilterDetails), so the description shows as it stands.
+struct FilterSpec {
+    const char* description;
+    const char* patterns;
+};
+const FilterSpec kFilters[] = {
+    {"Music Playlists (*.m3u; *.pls; *.ram; *.m2a; *.kpl; *.b4s)", "*.m3u *.pls *.ram *.m2a *.kpl *.b4s"},
+    {"Music Files (*.mp3; *.ogg; *.wav; *.wma; *.ra; *.mid; *.midi; *.rmi)",
+     "*.mp3 *.ogg *.wav *.wma *.ra *.mid *.midi *.rmi"},
+    // "*.*" means every file to the user; on Linux the pattern for that is "*".
+    {"All Files (*.*)", "*"},
+};
+
+// Matched as substrings, so ".RA" is found inside ".RAM" of the playlists.
+constexpr std::string_view kPlaylistExtensions = "*.M3U; *.PLS; *.RAM; *.M2A; *.KPL; *.B4S";
+constexpr std::string_view kMusicExtensions = "*.MP3; *.OGG; *.WAV; *.WMA; *.RA; *.MID; *.MIDI; *.RMI";
+
+// MusicFilename holds at most this many bytes of UTF-8.
+constexpr int kMaxFileNameBytes = static_cast<int>(StringSetting::kMaxLength);
+
+// Refuses input that would make the name longer than the setting holds, so
+// what the field shows is what gets stored.
+class Utf8LengthValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return input.toUtf8().size() <= kMaxFileNameBytes ? Acceptable : Invalid;
+    }
+};
+
+}  // namespace
+
+QStringList MusicFileFilters() {
+    QStringList filters;
+    for (const FilterSpec& filter : kFilters) {
+        filters << QStringLiteral("%1 (%2)").arg(QLatin1String(filter.description), QLatin1String(filter.patterns));
+    }
+    return filters;
+}
+
+int MusicStartingFilter(std::string_view fieldText) {
+    const size_t dot = fieldText.rfind('.');
+    if (dot == std::string_view::npos) {
+        return 1;
+    }
+    std::string extension(fieldText.substr(dot));
+    for (char& c : extension) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    if (kPlaylistExtensions.find(extension) != std::string_view::npos) {
+        return 1;
+    }
+    if (kMusicExtensions.find(extension) != std::string_view::npos) {
+        return 2;
+    }
+    return 3;
+}
+
+std::optional<QString> ChooseMusicFileWithDialog(QWidget* parent, const QString& startName, int filterNumber) {
+    QFileDialog dialog(parent, QStringLiteral("Select a music file or playlist"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList filters = MusicFileFilters();
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(filterNumber - 1, filters.first()));
+    if (!startName.isEmpty()) {
+        dialog.selectFile(startName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+}
+
+MusicPage::MusicPage(QWidget* parent)
+    : ConfigurePage(kIndex, "IDD_DLG_MUSIC", parent),
+      playMusic_(new QCheckBox(this)),
+      playlistLabel_(new QLabel(this)),
+      fileName_(new QLineEdit(this)),
+      select_(new QPushButton(this)),
+      about_(new QLabel(this)) {
+    playMusic_->setObjectName(QStringLiteral("IDC_CHECK_PLAYMUSIC"));
+    playlistLabel_->setObjectName(QStringLiteral("IDC_STATIC_PLAYLIST"));
+    fileName_->setObjectName(QStringLiteral("IDC_EDIT_MUSICFILE"));
+    select_->setObjectName(QStringLiteral("IDC_BUTTON_SELECT"));
+    about_->setObjectName(QStringLiteral("IDCS_ABOUTM3U"));
+
+    fileName_->setMaxLength(kMaxFileNameBytes);
+    fileName_->setValidator(new Utf8LengthValidator(fileName_));
+    playlistLabel_->setBuddy(fileName_);
+    about_->setWordWrap(true);
+    about_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    about_->setTextFormat(Qt::PlainText);
+
+    connect(playMusic_, &QCheckBox::clicked, this, [](bool checked) { PlayMusic.Set(checked ? 1 : 0); });
+    connect(select_, &QPushButton::clicked, this, &MusicPage::SelectFile);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(fileName_, 1);
+    fileRow->addWidget(select_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(playMusic_);
+    layout->addSpacing(8);
+    layout->addWidget(playlistLabel_);
+    layout->addLayout(fileRow);
+    layout->addSpacing(8);
+    layout->addWidget(about_, 1);
+
+    PutTexts();
+    playMusic_->setChecked(PlayMusic.Get() == 1);
+    fileName_->setText(QString::fromUtf8(MusicFilename.Get()));
+}
+
+void MusicPage::PutTexts() {
+    playMusic_->setText(Text(T_STARTMUSICPLAYER));
+    playlistLabel_->setText(Text(T_PLAYLIST));
+    select_->setText(Text(T_SELECT));
+    about_->setText(QStringLiteral("%1 %2").arg(Text(T_ABOUTPLAYLISTS1), Text(T_ABOUTPLAYLISTS2)));
+}
+
+void MusicPage::Deactivate() { MusicFilename.Set(fileName_->text().toUtf8().toStdString()); }
+
+void MusicPage::SelectFile() {
+    const QString current = fileName_->text();
+    const std::optional<QString> chosen = chooseFile_(this, current, MusicStartingFilter(current.toUtf8().toStdString()));
+    if (!chosen) {
+        return;
+    }
+    if (chosen->toUtf8().size() > kMaxFileNameBytes) {
+        // Cutting a path would name another file: refuse it instead.
+        QApplication::beep();
+        return;
+    }
+    fileName_->setText(*chosen);
+}
+
+}  // namespace skyloom
