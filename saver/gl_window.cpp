@@ -2,6 +2,7 @@
 
 #include "platform/saver_host.h"
 #include "saver/default_saver_proc.h"
+#include "saver/font.h"
 #include "saver/frame_clock.h"
 #include "saver/monitor_power.h"
 #include "saver/overlay_pass.h"
@@ -65,7 +66,8 @@ void SetupScene() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_CULL_FACE);
 
-    // The font (advance 8), lens-flare textures and suns come first.
+    LoadFont(8);
+    // The lens-flare textures and suns follow the font.
     ComputeStarFieldExtents();
     SetupNebulae();
     // The desktop fade follows the nebulae.
@@ -127,7 +129,7 @@ void PaintFrame() {
 
 void DestroyGlWindowState() {
     DeleteAllSceneNodes();
-    // The font's display lists are released before the nebula worker stops.
+    ReleaseFont();
     ShutdownNebulae();
     // The music player is asked to quit after the scene resources.
     ReleaseGlContext();

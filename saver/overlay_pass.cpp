@@ -1,15 +1,71 @@
 #include "saver/overlay_pass.h"
 
+#include "config/language_tables.h"
+#include "platform/saver_host.h"
+#include "saver/entry.h"
+#include "saver/font.h"
+#include "saver/frame_clock.h"
+#include "saver/gl_window.h"
+#include "saver/render_size.h"
 #include "scene/scene_node.h"
+#include "scene/vecmath.h"
 #include "settings/settings.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+
 namespace skyloom {
 
 namespace {
 bool frameRateRequested = false;
+
+// The notices of the first runs show this long after the start.
+constexpr double kNoticeSeconds = 15.0;
+constexpr int32_t kNoticeRuns = 6;
+constexpr double kLinePixels = 16.0;
+
+// Texts built each frame; fixed buffers, the pass runs on one thread.
+char frameRateText[16];
+char localTimeText[64];
+
+void DrawPreviewCaptions() {
+    const ColorRGBA white(1.0, 1.0, 1.0, 1.0);
+    DrawTextCentered(0.3, "Quillmere", true, white);
+    DrawTextCentered(0.5, GetText(T_PRESENTS), true, white);
+    DrawTextCentered(0.7, kProductName, true, white);
+}
+
+void DrawFullScreenTexts() {
+    const ColorRGBA white(1.0, 1.0, 1.0, 1.0);
+    const double width = GetRenderWidth();
+    const double height = GetRenderHeight();
+
+    if (FrameRateOverlayShown()) {
+        std::snprintf(frameRateText, sizeof frameRateText, "%d", RoundToInt(FramesPerSecond()));
+        DrawText2D(1.0 - (TextWidth(frameRateText) / width) * 1.1, kLinePixels / height, frameRateText, true, white);
+    }
+    if (ShowLocalTime.Get() == 1) {
+        const std::time_t now = static_cast<std::time_t>(ClockTime());
+        std::tm local{};
+        if (localtime_r(&now, &local) != nullptr && FormatLocalTimeText(local, localTimeText, sizeof localTimeText)) {
+            DrawText2D(0.02, 1.0 - (kLinePixels / height) * 1.1, localTimeText, true, white);
+        }
+    }
+    const bool firstRuns = UsageCountScreensaver.Get() < kNoticeRuns && ElapsedSeconds() < kNoticeSeconds;
+    if (firstRuns && !HardwareAccelerated()) {
+        DrawTextCenteredWrapped(0.805, GetText(T_NO3DACCELERATION), true, white);
+    }
+    if (firstRuns && DisplayColorBits() == 16) {
+        DrawTextCenteredWrapped(0.86, GetText(T_16BITCOLOR), true, white);
+    }
+    const double credits = CreditsIntensity();
+    if (credits > 0.0) {
+        DrawText2D(1.0 - TextWidth(kProductName) / width - 0.02, 1.0 - (kLinePixels / height) * 2.2, kProductName,
+                   true, ColorRGBA(1.0, 1.0, 1.0, credits));
+    }
+}
 }  // namespace
 
 void SetupOverlayProjection() {
@@ -25,8 +81,42 @@ void DrawOverlayPass() {
     SetupOverlayProjection();
     glColor3f(1.0f, 1.0f, 1.0f);
     RenderSceneOverlays();
-    // The texts follow here with the font: in preview the three captions,
-    // otherwise frame rate, local time, the two warnings and the credits.
+    if (fChildPreview) {
+        DrawPreviewCaptions();
+    } else {
+        DrawFullScreenTexts();
+    }
+}
+
+bool FormatLocalTimeText(const std::tm& local, char* out, size_t outSize) {
+    if (outSize == 0) {
+        return false;
+    }
+    out[0] = '\0';
+    // asctime's names are English whatever the locale: "Wed Jan  2 14:05:00 2019\n".
+    char stamp[32];
+    if (asctime_r(&local, stamp) == nullptr) {
+        return false;
+    }
+    stamp[7] = '\0';
+    const char* suffix = "AM";
+    int hour = local.tm_hour;
+    if (hour >= 12) {
+        suffix = "PM";
+        if (hour > 12) {
+            hour -= 12;
+        }
+    }
+    if (hour == 0) {
+        hour = 12;
+    }
+    const int written =
+        std::snprintf(out, outSize, "%s %-2d%s - %2d:%02d %s", stamp, local.tm_mday, "", hour, local.tm_min, suffix);
+    if (written < 0 || static_cast<size_t>(written) >= outSize) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
 }
 
 bool FrameRateOverlayShown() { return frameRateRequested || ShowFramerate.Get() == 1; }
