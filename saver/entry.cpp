@@ -5,6 +5,7 @@
 #include "saver/clock_source.h"
 #include "saver/default_saver_proc.h"
 #include "saver/render_size.h"
+#include "saver/screenshot.h"
 #include "saver/screen_geometry.h"
 #include "scene/random.h"
 #include "settings/settings.h"
@@ -65,7 +66,12 @@ MessageResult ScreenSaverProc(const WindowEvent& event) {
             OpenConfigurationDetached();
         }
         if (event.key == kKeyF5) {
-            // The screenshot is taken here. The key is consumed: the saver keeps running.
+            // The next frame's picture goes to the first free name in the
+            // pictures folder. The key is consumed: the saver keeps running.
+            char path[kScreenshotPathSize];
+            if (ChooseScreenshotPath(path, sizeof path)) {
+                SaveScreenshot(path);
+            }
             return 0;
         }
         return DefScreenSaverProc(event);

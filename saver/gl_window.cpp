@@ -7,6 +7,7 @@
 #include "saver/monitor_power.h"
 #include "saver/overlay_pass.h"
 #include "saver/render_size.h"
+#include "saver/screenshot.h"
 #include "objects/nebula.h"
 #include "scene/camera3d.h"
 #include "scene/scene_node.h"
@@ -124,6 +125,8 @@ void PaintFrame() {
     TickFrameClock();
     UpdateFrame();
     RenderFrame();
+    // Read before the swap: afterwards the back buffer's contents are undefined.
+    CapturePendingScreenshots();
     SwapGlBuffers();
 }
 

@@ -1,0 +1,17 @@
+#include "platform/beep.h"
+
+#include "platform/x_connection.h"
+
+namespace skyloom {
+
+void Beep() {
+    Display* display = SaverDisplay();
+    if (display == nullptr || DisplayLost()) {
+        return;
+    }
+    XBell(display, 0);
+    // Rung now, not whenever the next frame flushes the connection.
+    XFlush(display);
+}
+
+}  // namespace skyloom
