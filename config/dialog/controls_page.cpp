@@ -27,14 +27,14 @@ namespace skyloom {
 
 namespace {
 
-struct SliderSpec {
+struct SliderRow {
     FloatSetting* setting;
     const char* slider;
     const char* labels[3];  // caption, left end, right end
     TextKey keys[3];
 };
 
-const SliderSpec kSliders[ControlsPage::kSliderCount] = {
+const SliderRow kSliders[ControlsPage::kSliderCount] = {
     {&FactorCameraSpeed, "IDC_SLIDER_MOVESPEED",
      {"IDCS_MOVESPEED", "IDC_STATIC_MOVESPEEDZERO", "IDC_STATIC_MOVESPEEDFAST"},
      {T_MOVEMENTSPEED, T_ZERO, T_FAST}},
@@ -55,13 +55,13 @@ const SliderSpec kSliders[ControlsPage::kSliderCount] = {
      {T_DESKFADE, T_NONE, T_DESKFADECOMPLETE}},
 };
 
-struct CheckBoxSpec {
+struct CheckBoxRow {
     BoolSetting* setting;
     const char* name;
     TextKey key;
 };
 
-const CheckBoxSpec kCheckBoxes[ControlsPage::kCheckBoxCount] = {
+const CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
     {&ShowSupernovae, "IDC_CHECK_SHOWSUPERNOVAE", T_SUPERNOVAE},
     {&ShowRedGiants, "IDC_CHECK_SHOWREDGIANTS", T_REDGIANTS},
     {&NebulaeStorms, "IDC_CHECK_NEBULAESTORMS", T_NEBULAESTORMS},
@@ -80,7 +80,7 @@ constexpr int kPrimaryMonitorOnlyBox = 12;
 
 constexpr int kMaxRadioButtons = 4;
 
-struct RadioGroupSpec {
+struct RadioGroupRow {
     IntSetting* setting;
     const char* box;
     TextKey boxKey;
@@ -91,7 +91,7 @@ struct RadioGroupSpec {
     IntSetting* chosenColor;
 };
 
-const RadioGroupSpec kRadioGroups[ControlsPage::kRadioGroupCount] = {
+const RadioGroupRow kRadioGroups[ControlsPage::kRadioGroupCount] = {
     {&CameraRotateEnum, "IDCS_CAMROT", T_CAMERAROTATION, "IDC_RADIO_CAMROT_", 4,
      {T_NONE, T_CLOCKWISE, T_COUNTERCLOCKWISE, T_RANDOM}, nullptr},
     {&SunColorEnum, "IDCS_SUNSCOLOR", T_SUNSCOLOR, "IDC_RADIO_SUNSCOLOR_", 4,
@@ -183,23 +183,23 @@ QWidget* ControlsPage::BuildSliders() {
     auto* layout = new QGridLayout(box);
     int row = 0;
     for (int index = 0; index < kSliderCount; ++index) {
-        const SliderSpec& spec = kSliders[index];
+        const SliderRow& entry = kSliders[index];
         if (index > 0) {
             layout->addWidget(EtchedLine(box), row++, 0, 1, 3);
         }
         for (int label = 0; label < 3; ++label) {
             sliderLabels_[index][label] = new QLabel(box);
-            sliderLabels_[index][label]->setObjectName(QLatin1String(spec.labels[label]));
+            sliderLabels_[index][label]->setObjectName(QLatin1String(entry.labels[label]));
         }
         QSlider* slider = new QSlider(Qt::Horizontal, box);
-        slider->setObjectName(QLatin1String(spec.slider));
+        slider->setObjectName(QLatin1String(entry.slider));
         slider->setRange(0, kSliderScale);
         slider->setTickPosition(QSlider::NoTicks);
         slider->setPageStep(kSliderScale / 10);
         // Long enough that one pixel is a few positions, not hundreds.
         slider->setMinimumWidth(160);
         sliders_[index] = slider;
-        FloatSetting* setting = spec.setting;
+        FloatSetting* setting = entry.setting;
         // Dragging included: every position the slider passes is stored.
         connect(slider, &QSlider::valueChanged, this, [setting](int position) {
             setting->Set(static_cast<float>(position / static_cast<double>(kSliderScale)));
@@ -237,19 +237,19 @@ QWidget* ControlsPage::BuildRadioGroups() {
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupSpec& spec = kRadioGroups[group];
+        const RadioGroupRow& entry = kRadioGroups[group];
         auto* box = new QGroupBox(column);
-        box->setObjectName(QLatin1String(spec.box));
+        box->setObjectName(QLatin1String(entry.box));
         auto* boxLayout = new QVBoxLayout(box);
         auto* buttons = new QButtonGroup(box);
-        for (int value = 0; value < spec.count; ++value) {
+        for (int value = 0; value < entry.count; ++value) {
             auto* button = new QRadioButton(box);
-            button->setObjectName(QLatin1String(spec.buttonPrefix) + QString::number(value));
+            button->setObjectName(QLatin1String(entry.buttonPrefix) + QString::number(value));
             buttons->addButton(button, value);
             boxLayout->addWidget(button);
         }
-        IntSetting* setting = spec.setting;
-        const bool hasChooser = spec.chosenColor != nullptr;
+        IntSetting* setting = entry.setting;
+        const bool hasChooser = entry.chosenColor != nullptr;
         // Every click counts, also on the button already selected: choosing
         // again opens the colour chooser again.
         connect(buttons, &QButtonGroup::idClicked, this, [this, setting, group, hasChooser](int value) {
@@ -276,10 +276,10 @@ void ControlsPage::PutTexts() {
         checkBoxes_[index]->setText(Text(kCheckBoxes[index].key));
     }
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupSpec& spec = kRadioGroups[group];
-        groupBoxes_[group]->setTitle(Text(spec.boxKey));
-        for (int value = 0; value < spec.count; ++value) {
-            radioGroups_[group]->button(value)->setText(Text(spec.keys[value]));
+        const RadioGroupRow& entry = kRadioGroups[group];
+        groupBoxes_[group]->setTitle(Text(entry.boxKey));
+        for (int value = 0; value < entry.count; ++value) {
+            radioGroups_[group]->button(value)->setText(Text(entry.keys[value]));
         }
     }
     restoreDefaults_->setText(Text(T_RESTOREDEFAULTS));
@@ -317,12 +317,12 @@ void ControlsPage::PutValues() {
 
 void ControlsPage::PutChooseColors() {
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupSpec& spec = kRadioGroups[group];
-        if (spec.chosenColor == nullptr) {
+        const RadioGroupRow& entry = kRadioGroups[group];
+        if (entry.chosenColor == nullptr) {
             continue;
         }
         QAbstractButton* choose = radioGroups_[group]->button(kChooseValue);
-        const QColor color = ColorFromColorRef(spec.chosenColor->Get());
+        const QColor color = ColorFromColorRef(entry.chosenColor->Get());
         QPalette colours = choose->palette();
         colours.setColor(QPalette::WindowText, color);
         colours.setColor(QPalette::ButtonText, color);

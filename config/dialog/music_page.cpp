@@ -21,11 +21,11 @@ namespace {
 // Description as the user reads it, then the patterns Qt matches with.
 // Qt takes the patterns from the last parentheses and hides that part
 // (HideNameFilterDetails), so the description shows as it stands.
-struct FilterSpec {
+struct FilterRow {
     const char* description;
     const char* patterns;
 };
-const FilterSpec kFilters[] = {
+const FilterRow kFilters[] = {
     {"Music Playlists (*.m3u; *.pls; *.ram; *.m2a; *.kpl; *.b4s)", "*.m3u *.pls *.ram *.m2a *.kpl *.b4s"},
     {"Music Files (*.mp3; *.ogg; *.wav; *.wma; *.ra; *.mid; *.midi; *.rmi)",
      "*.mp3 *.ogg *.wav *.wma *.ra *.mid *.midi *.rmi"},
@@ -54,7 +54,7 @@ public:
 
 QStringList MusicFileFilters() {
     QStringList filters;
-    for (const FilterSpec& filter : kFilters) {
+    for (const FilterRow& filter : kFilters) {
         filters << QStringLiteral("%1 (%2)").arg(QLatin1String(filter.description), QLatin1String(filter.patterns));
     }
     return filters;
