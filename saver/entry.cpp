@@ -4,6 +4,7 @@
 #include "platform/saver_host.h"
 #include "saver/clock_source.h"
 #include "saver/default_saver_proc.h"
+#include "saver/music_player.h"
 #include "saver/render_size.h"
 #include "saver/screenshot.h"
 #include "saver/screen_geometry.h"
@@ -23,7 +24,8 @@ constexpr int32_t kLastConfigurePage = 2;
 MessageResult CreateSaverWindow(const WindowEvent& event) {
     CommonStartup();
     UsageCountScreensaver.Increment();
-    // The music player starts here (not in preview), once it exists.
+    // Full screen and for a daemon only: never in a preview or a desktop window.
+    StartConfiguredMusic(CurrentSaverMode() == SaverMode::FullScreen || CurrentSaverMode() == SaverMode::Root);
 
     const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
     const ScreenRect client{0, 0, event.width, event.height};
@@ -34,6 +36,8 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
     displayColorBits = SaverWindowColorBits();
     if (displayColorBits <= 8) {
         std::fprintf(stderr, "Skyloom: %s\n", GetText(T_256COLORS));
+        // No GL window will exist to close the player at its teardown.
+        CloseConfiguredMusic();
         return -1;
     }
     CreateGlWindow(rect);

@@ -5,6 +5,7 @@
 #include "saver/font.h"
 #include "saver/frame_clock.h"
 #include "saver/monitor_power.h"
+#include "saver/music_player.h"
 #include "saver/overlay_pass.h"
 #include "saver/render_size.h"
 #include "saver/screenshot.h"
@@ -135,6 +136,7 @@ void DestroyGlWindowState() {
     ReleaseFont();
     ShutdownNebulae();
     // The music player is asked to quit after the scene resources.
+    CloseConfiguredMusic();
     ReleaseGlContext();
     sceneSetUp = false;
     RestoreMonitorPowerSaving();
