@@ -66,7 +66,8 @@ std::string_view LineName(std::string_view line) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+    // An empty view may hold no pointer at all, which strncasecmp must not get.
+    return a.size() == b.size() && (a.empty() || strncasecmp(a.data(), b.data(), a.size()) == 0);
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -86,6 +87,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 // A settings file that is a link to a regular file is written through the
 // link, so dotfile managers keep their links; any other link is replaced.
+// So is a link to a file that is no settings file (too large, binary):
+// writing through would destroy whatever that file is.
 std::string WriteTargetOf(const std::string& path) {
     struct stat linkInfo {};
     if (lstat(path.c_str(), &linkInfo) != 0 || !S_ISLNK(linkInfo.st_mode)) {
@@ -96,6 +99,9 @@ std::string WriteTargetOf(const std::string& path) {
     std::string target = resolved != nullptr ? std::string(resolved) : path;
     std::free(resolved);
     if (resolved == nullptr || stat(target.c_str(), &targetInfo) != 0 || !S_ISREG(targetInfo.st_mode)) {
+        return path;
+    }
+    if (targetInfo.st_size > 0 && ReadSettingsLines(target).empty()) {
         return path;
     }
     return target;
@@ -186,7 +192,10 @@ std::vector<std::string> ReadSettingsLines(const std::string& path) {
             end = text.size();
         }
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        // Every CR at the end is line-ending debris (a value's own CR is
+        // stored escaped); dropping only one would let a rewrite change
+        // what a line says.
+        while (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         lines.push_back(std::move(line));
@@ -197,11 +206,13 @@ std::vector<std::string> ReadSettingsLines(const std::string& path) {
 
 std::optional<std::string> FindStoredText(const std::vector<std::string>& lines, std::string_view name) {
     for (const std::string& line : lines) {
-        if (line.empty() || line[0] == '#' || line[0] == ';') {
+        const size_t equals = line.find('=');
+        // A line without "=" names nothing, not even the empty name.
+        if (line.empty() || line[0] == '#' || line[0] == ';' || equals == std::string::npos) {
             continue;
         }
         if (SameName(LineName(line), name)) {
-            return line.substr(line.find('=') + 1);
+            return line.substr(equals + 1);
         }
     }
     return std::nullopt;
