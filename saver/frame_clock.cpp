@@ -16,11 +16,19 @@ struct FrameClockState {
     double frameSeconds = 0.0;
     double elapsedSeconds = 0.0;
     double framesPerSecond = 0.0;
+    bool ticked = false;
     int64_t baseTime = 0;
     uint32_t baseMilliseconds = 0;
 };
 
 FrameClockState clock;
+
+// A stall (the process stopped and continued, the machine suspended, a swap
+// held up) would hand every object the whole gap in one frame and the
+// flight would jump; a later frame steps by at most a slow normal frame.
+// The first tick measures the scene set-up and stays exact, and
+// ElapsedSeconds always keeps real time.
+constexpr double kMaxFrameSeconds = 0.1;
 }  // namespace
 
 void StartFrameClock() {
@@ -40,6 +48,10 @@ void TickFrameClock() {
     const int64_t now = CurrentClockSource().Counter();
     const double frequency = static_cast<double>(clock.frequency);
     clock.frameSeconds = static_cast<double>(now - clock.previousCount) / frequency;
+    if (clock.ticked && clock.frameSeconds > kMaxFrameSeconds) {
+        clock.frameSeconds = kMaxFrameSeconds;
+    }
+    clock.ticked = true;
     clock.previousCount = now;
     clock.elapsedSeconds = static_cast<double>(now - clock.startCount) / frequency;
     const double windowSeconds = static_cast<double>(now - clock.windowStartCount) / frequency;

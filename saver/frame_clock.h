@@ -9,7 +9,10 @@ void StartFrameClock();
 // First thing in every frame.
 void TickFrameClock();
 
+// Seconds since the previous tick; after the first tick at most 0.1, so a
+// stall is not replayed as one huge step.
 double FrameSeconds();
+// Real seconds since the start, stalls included.
 double ElapsedSeconds();
 // Over the last completed window of at least one second; 0 before that.
 double FramesPerSecond();
