@@ -1,0 +1,313 @@
+// The full-screen saver under faults from outside: its X connection or
+// server gone, its window destroyed by another client, termination
+// signals, and a stop and continue. Each time it must end (or go on)
+// promptly, take its music player with it and leave no process behind.
+
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tests/support/music_fixtures.h"
+#include "tests/support/saver_process.h"
+#include "tests/support/temp_config.h"
+#include "tests/support/xvfb_server.h"
+
+#include <gtest/gtest.h>
+// After gtest: Xlib's macros (None, Bool) would break its headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace skyloom {
+namespace {
+
+using namespace skyloom::testing;
+
+// Generous for a loaded machine: start-up includes a software GL context.
+constexpr int kStartMs = 15'000;
+constexpr int kRecordWaitMs = 5000;
+// The saver notices a fault and ends within this.
+constexpr int kEndsWithinMs = 1000;
+// Its player, asked to quit, is gone within this.
+constexpr int kPlayerGoneWithinMs = 2000;
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
+    const int64_t deadline = MonotonicMs() + milliseconds;
+    while (!done()) {
+        if (MonotonicMs() >= deadline) {
+            return false;
+        }
+        usleep(10'000);
+    }
+    return true;
+}
+
+// This test's live child processes (zombies are reaped and left out). The
+// test process is a subreaper, so whatever the saver leaves running when it
+// ends becomes one of them.
+std::set<pid_t> LiveChildren() {
+    std::set<pid_t> children;
+    const pid_t self = getpid();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        // "pid (comm) state ppid ...": the command may hold spaces and parentheses.
+        const std::string stat = ReadFileText(entry.path().string() + "/stat");
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos || close + 4 >= stat.size()) {
+            continue;
+        }
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) != 2 || parent != self) {
+            continue;
+        }
+        const pid_t pid = std::stoi(name);
+        if (state == 'Z') {
+            waitpid(pid, nullptr, WNOHANG);
+        } else {
+            children.insert(pid);
+        }
+    }
+    return children;
+}
+
+std::string Describe(const std::set<pid_t>& pids) {
+    std::string text;
+    for (pid_t pid : pids) {
+        std::string command = ReadFileText("/proc/" + std::to_string(pid) + "/cmdline");
+        for (char& c : command) {
+            c = c == '\0' ? ' ' : c;
+        }
+        text += std::to_string(pid) + ": " + command + "\n";
+    }
+    return text;
+}
+
+class SaverFaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+        InstallTestPlayers();
+        ASSERT_TRUE(xvfb.Start(24, 640, 480)) << "Xvfb did not start";
+        display = XOpenDisplay(xvfb.DisplayName().c_str());
+        ASSERT_NE(display, nullptr);
+        int event = 0, error = 0, major = 0, minor = 0;
+        ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor));
+        childrenBefore = LiveChildren();
+    }
+    void TearDown() override {
+        saver.Signal(SIGCONT);
+        saver.Signal(SIGKILL);
+        saver.WaitForExit(5000);
+        for (pid_t group : players) {
+            KillProcessGroup(group);
+        }
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+
+    // Starts "/s", with music from a stand-in player when asked, and waits
+    // until the saver holds the keyboard (and the player has started).
+    void StartFullScreenSaver(bool withMusic) {
+        if (withMusic) {
+            musicFile = MakeMusicFile("playlist.skytest");
+            ASSERT_TRUE(WriteFileText(SettingsFilePathForKey(kSettingsKeyPath),
+                                      "PlayMusic=1\nMusicFilename=" + musicFile + "\n"));
+        }
+        ASSERT_TRUE(saver.Start({"/s"}, xvfb.DisplayName()));
+        ASSERT_TRUE(WaitUntil([&] { return KeyboardGrabbed() || !saver.Running(); }, kStartMs));
+        ASSERT_TRUE(saver.Running()) << saver.Output();
+        if (withMusic) {
+            player = static_cast<pid_t>(WaitForRecord(musicFile, ".pid", kRecordWaitMs));
+            ASSERT_GT(player, 0) << saver.Output();
+            players.push_back(player);
+            playerChild = static_cast<pid_t>(WaitForRecord(musicFile, ".child", kRecordWaitMs));
+            ASSERT_GT(playerChild, 0);
+        }
+    }
+
+    bool KeyboardGrabbed() {
+        const Window root = DefaultRootWindow(display);
+        const int result = XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        if (result == GrabSuccess) {
+            XUngrabKeyboard(display, CurrentTime);
+        }
+        XSync(display, False);
+        return result == AlreadyGrabbed;
+    }
+
+    // The saver's full-screen window, 0 when there is none.
+    Window SaverWindow() {
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        Window found = 0;
+        if (XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parentReturn, &children, &count)) {
+            for (unsigned int i = 0; i < count && found == 0; ++i) {
+                char* name = nullptr;
+                if (XFetchName(display, children[i], &name) && name != nullptr) {
+                    if (std::string(name) == "Skyloom") {
+                        found = children[i];
+                    }
+                    XFree(name);
+                }
+            }
+            XFree(children);
+        }
+        return found;
+    }
+
+    // A checksum of what the saver's window shows.
+    unsigned long ScreenSum() {
+        XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, 640, 480, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return 0;
+        }
+        unsigned long sum = 0;
+        for (int y = 0; y < 480; y += 2) {
+            for (int x = 0; x < 640; x += 2) {
+                sum = sum * 31 + XGetPixel(image, x, y);
+            }
+        }
+        XDestroyImage(image);
+        return sum;
+    }
+
+    void PressKey(KeySym key) {
+        const KeyCode code = XKeysymToKeycode(display, key);
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        XSync(display, False);
+    }
+
+    // The saver ended by itself within kEndsWithinMs of the fault, with
+    // exit code 0; prints how long it took.
+    void ExpectPromptCleanEnd(const char* fault) {
+        const int64_t start = MonotonicMs();
+        const std::optional<int> code = saver.WaitForExit(kEndsWithinMs);
+        const int64_t latency = MonotonicMs() - start;
+        EXPECT_EQ(code, 0) << fault << ": after " << latency << " ms; output:\n" << saver.Output();
+        std::printf("%s: the saver ended after %lld ms\n", fault, static_cast<long long>(latency));
+    }
+
+    // The player and everything it started are gone, and nothing the saver
+    // started is left.
+    void ExpectNothingLeft() {
+        if (player > 0) {
+            EXPECT_TRUE(WaitForProcessEnd(player, kPlayerGoneWithinMs)) << "the music player is still running";
+            EXPECT_TRUE(WaitForProcessEnd(playerChild, kPlayerGoneWithinMs)) << "the player's child is still running";
+        }
+        std::set<pid_t> left;
+        WaitUntil(
+            [&] {
+                left = LiveChildren();
+                for (pid_t pid : childrenBefore) {
+                    left.erase(pid);
+                }
+                return left.empty();
+            },
+            kPlayerGoneWithinMs);
+        EXPECT_TRUE(left.empty()) << "left running:\n" << Describe(left);
+    }
+
+    XvfbServer xvfb;
+    Display* display = nullptr;
+    SaverProcess saver;
+    std::set<pid_t> childrenBefore;
+    std::string musicFile;
+    pid_t player = 0;
+    pid_t playerChild = 0;
+    std::vector<pid_t> players;
+};
+
+// ---- the X side ----
+
+TEST_F(SaverFaultsTest, KilledXConnectionEndsTheSaverAndItsPlayer) {
+    StartFullScreenSaver(true);
+    const Window window = SaverWindow();
+    ASSERT_NE(window, 0u);
+    // As xkill does: the server closes the connection that made the window.
+    XKillClient(display, window);
+    XSync(display, False);
+    ExpectPromptCleanEnd("X connection killed");
+    ExpectNothingLeft();
+    // The server took the saver's window and grabs away with its connection.
+    EXPECT_EQ(SaverWindow(), 0u);
+    EXPECT_FALSE(KeyboardGrabbed());
+}
+
+TEST_F(SaverFaultsTest, StoppedXServerEndsTheSaverAndItsPlayer) {
+    StartFullScreenSaver(true);
+    XCloseDisplay(display);
+    display = nullptr;
+    xvfb.Stop();
+    ExpectPromptCleanEnd("X server stopped");
+    ExpectNothingLeft();
+}
+
+TEST_F(SaverFaultsTest, WindowDestroyedByAnotherClientEndsTheSaverAndItsPlayer) {
+    StartFullScreenSaver(true);
+    const Window window = SaverWindow();
+    ASSERT_NE(window, 0u);
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    ExpectPromptCleanEnd("saver window destroyed");
+    ExpectNothingLeft();
+    EXPECT_FALSE(KeyboardGrabbed());
+}
+
+// ---- signals (SIGTERM: saver_modes_test and music_saver_test) ----
+
+class SaverSignalTest : public SaverFaultsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SaverSignalTest, EndsItCleanlyWithItsPlayer) {
+    StartFullScreenSaver(true);
+    saver.Signal(GetParam());
+    ExpectPromptCleanEnd(strsignal(GetParam()));
+    ExpectNothingLeft();
+    EXPECT_EQ(SaverWindow(), 0u);
+    EXPECT_FALSE(KeyboardGrabbed());
+}
+
+INSTANTIATE_TEST_SUITE_P(Termination, SaverSignalTest, ::testing::Values(SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(sigabbrev_np(info.param));
+                         });
+
+TEST_F(SaverFaultsTest, StoppedAndContinuedItFliesOnAndStillAnswers) {
+    StartFullScreenSaver(false);
+    // Frames are coming: the picture changes.
+    const unsigned long first = ScreenSum();
+    ASSERT_TRUE(WaitUntil([&] { return ScreenSum() != first; }, 3000)) << "the saver draws nothing";
+
+    saver.Signal(SIGSTOP);
+    usleep(300'000);
+    const unsigned long stopped = ScreenSum();
+    usleep(2'500'000);
+    EXPECT_EQ(ScreenSum(), stopped) << "a stopped saver drew";
+    saver.Signal(SIGCONT);
+
+    EXPECT_TRUE(WaitUntil([&] { return ScreenSum() != stopped; }, 3000)) << "the flight did not resume";
+    ASSERT_TRUE(saver.Running()) << saver.Output();
+    PressKey(XK_space);
+    ExpectPromptCleanEnd("key after a stop and continue");
+    ExpectNothingLeft();
+}
+
+}  // namespace
+}  // namespace skyloom
