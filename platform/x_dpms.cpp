@@ -20,17 +20,44 @@ std::optional<bool> XDpmsPowerControl::PowerSavingEnabled() {
     return enabled != False;
 }
 
+namespace {
+void SwitchPowerSaving(Display* display, bool enabled) {
+    if (enabled) {
+        DPMSEnable(display);
+    } else {
+        DPMSDisable(display);
+    }
+}
+
+// A local server answers or refuses a connection at once; a remote one
+// could hold the saver's exit for a network timeout.
+bool IsLocalDisplayName(const std::string& name) { return name.starts_with(':') || name.starts_with("unix:"); }
+}  // namespace
+
 void XDpmsPowerControl::SetPowerSavingEnabled(bool enabled) {
-    // Also runs from the emergency teardown, possibly after the server left.
-    if (DisplayLost()) {
+    if (!DisplayLost()) {
+        SwitchPowerSaving(display_, enabled);
+        XFlush(display_);
         return;
     }
-    if (enabled) {
-        DPMSEnable(display_);
-    } else {
-        DPMSDisable(display_);
+    // Also runs from the emergency teardown after the connection was lost.
+    // The switch belongs to the server, not to the connection: when only
+    // the connection went (xkill, XKillClient) power saving would stay off
+    // for good unless a new connection switches it back. A server that has
+    // gone refuses the connection and took the setting with it.
+    if (!IsLocalDisplayName(displayName_)) {
+        return;
     }
-    XFlush(display_);
+    Display* fresh = XOpenDisplay(displayName_.c_str());
+    if (fresh == nullptr) {
+        return;
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    if (DPMSQueryExtension(fresh, &eventBase, &errorBase) && DPMSCapable(fresh)) {
+        SwitchPowerSaving(fresh, enabled);
+    }
+    XCloseDisplay(fresh);
 }
 
 }  // namespace skyloom
