@@ -1,6 +1,7 @@
 #include "platform/saver_framework.h"
 
 #include "platform/command_line.h"
+#include "platform/desktop_capture.h"
 #include "platform/detached_process.h"
 #include "platform/executable_path.h"
 #include "platform/frame_pacer.h"
@@ -475,6 +476,12 @@ std::vector<MonitorInfo> ListMonitors() { return QueryMonitors(fw.display, fw.ro
 int32_t SaverWindowColorBits() { return fw.hostDepth; }
 
 void CreateGlWindow(const ScreenRect& rect) {
+    // The desktop picture must be read before our own window covers it.
+    if (fw.mode == SaverMode::FullScreen || fw.mode == SaverMode::Window) {
+        CaptureScreenArea(rect.x, rect.y, rect.width, rect.height);
+    } else if (fw.mode == SaverMode::Root) {
+        CaptureDaemonScreenshot(static_cast<uint32_t>(fw.host));
+    }
     XVisualInfo wanted{};
     wanted.screen = fw.screen;
     int count = 0;

@@ -1,5 +1,7 @@
 #include "saver/api_result.h"
 
+#include "config/message_box.h"
+#include "platform/saver_host.h"
 #include "saver/fatal_exit.h"
 
 #include <cstdio>
@@ -18,7 +20,16 @@ void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName
     if (result != failureValue) {
         return;
     }
-    std::fprintf(stderr, "Skyloom: %s failed: Error %u.\n", callName, lastApiError);
+    char text[256];
+    std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, lastApiError);
+    // Restore the screen first, so the box can be seen and answered.
+    RunEmergencyTeardown();
+    const SaverMode mode = CurrentSaverMode();
+    if (mode == SaverMode::FullScreen || mode == SaverMode::Window) {
+        ShowMessageBox(text, MessageKind::Error);
+    } else {
+        std::fprintf(stderr, "Skyloom: %s\n", text);
+    }
     FatalExit(1);
 }
 

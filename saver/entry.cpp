@@ -1,5 +1,6 @@
 #include "saver/entry.h"
 
+#include "config/configure_sheet_entry.h"
 #include "config/language_tables.h"
 #include "platform/saver_host.h"
 #include "saver/clock_source.h"
@@ -35,6 +36,8 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
 
     displayColorBits = SaverWindowColorBits();
     if (displayColorBits <= 8) {
+        // Standard error only: the dialog toolkit cannot draw a box on an
+        // 8-bit display either.
         std::fprintf(stderr, "Skyloom: %s\n", GetText(T_256COLORS));
         // No GL window will exist to close the player at its teardown.
         CloseConfiguredMusic();
@@ -88,8 +91,7 @@ bool RegisterDialogClasses() { return true; }
 
 int ScreenSaverConfigureDialog() {
     CommonStartup();
-    std::fprintf(stderr, "Skyloom: the configuration dialog is not built yet.\n");
-    return 0;
+    return RunConfigurationSheet();
 }
 
 int32_t DisplayColorBits() { return displayColorBits; }

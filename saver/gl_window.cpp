@@ -9,7 +9,10 @@
 #include "saver/overlay_pass.h"
 #include "saver/render_size.h"
 #include "saver/screenshot.h"
+#include "objects/desktop_fade.h"
+#include "objects/lensflaremgr.h"
 #include "objects/nebula.h"
+#include "objects/sun.h"
 #include "scene/camera3d.h"
 #include "scene/scene_node.h"
 #include "scene/star_field.h"
@@ -69,10 +72,11 @@ void SetupScene() {
     glEnable(GL_CULL_FACE);
 
     LoadFont(8);
-    // The lens-flare textures and suns follow the font.
+    LoadFlareTextures();
+    SetupSuns();
     ComputeStarFieldExtents();
     SetupNebulae();
-    // The desktop fade follows the nebulae.
+    SetupDesktopFade();
 
     if (VsyncEnabled.Get() == 0) {
         // Without a listed way to change it the driver's interval stays.
@@ -101,7 +105,7 @@ void SizeGlWindow(int32_t width, int32_t height) {
 
 void UpdateFrame() {
     UpdateCamera();
-    // The sun spawner runs first.
+    SpawnSuns();
     SpawnStars();
     SpawnNebulae();
     UpdateSceneNodes();
@@ -135,6 +139,9 @@ void DestroyGlWindowState() {
     DeleteAllSceneNodes();
     ReleaseFont();
     ShutdownNebulae();
+    ReleaseDesktopTexture();
+    ReleaseSunTextures();
+    ReleaseFlareTextures();
     // The music player is asked to quit after the scene resources.
     CloseConfiguredMusic();
     ReleaseGlContext();
