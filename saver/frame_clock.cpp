@@ -1,5 +1,7 @@
 #include "saver/frame_clock.h"
 
+#include <algorithm>
+
 #include "saver/clock_source.h"
 #include "scene/random.h"
 
@@ -23,13 +25,11 @@ struct FrameClockState {
 
 FrameClockState clock;
 
-// A stall (the process stopped and continued, the machine suspended, a swap
-// held up) would hand every object the whole gap in one frame and the
-// flight would jump; a later frame steps by at most a slow normal frame.
-// The first tick measures the scene set-up and stays exact, and
-// ElapsedSeconds always keeps real time.
-constexpr double kMaxFrameSeconds = 0.1;
+// Gaps longer than this count as a stall; 0 measures every gap exactly.
+double stallSeconds = 0.0;
 }  // namespace
+
+void SetFrameStallLimit(double seconds) { stallSeconds = seconds; }
 
 void StartFrameClock() {
     const ClockSource& source = CurrentClockSource();
@@ -47,9 +47,15 @@ void TickFrameClock() {
     ++clock.framesInWindow;
     const int64_t now = CurrentClockSource().Counter();
     const double frequency = static_cast<double>(clock.frequency);
-    clock.frameSeconds = static_cast<double>(now - clock.previousCount) / frequency;
-    if (clock.ticked && clock.frameSeconds > kMaxFrameSeconds) {
-        clock.frameSeconds = kMaxFrameSeconds;
+    const double gap = static_cast<double>(now - clock.previousCount) / frequency;
+    // A stall (the process stopped and continued, the machine suspended)
+    // would hand every object the whole gap at once and the flight would
+    // jump: it counts as one more frame like the one before it. The first
+    // tick measures the scene set-up and is never a stall.
+    if (clock.ticked && stallSeconds > 0.0 && gap > stallSeconds) {
+        clock.frameSeconds = std::min(clock.frameSeconds, stallSeconds);
+    } else {
+        clock.frameSeconds = gap;
     }
     clock.ticked = true;
     clock.previousCount = now;

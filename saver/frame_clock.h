@@ -9,8 +9,12 @@ void StartFrameClock();
 // First thing in every frame.
 void TickFrameClock();
 
-// Seconds since the previous tick; after the first tick at most 0.1, so a
-// stall is not replayed as one huge step.
+// Once set (the live saver sets it), a gap between two ticks longer than
+// this counts as a stall and steps like the frame before it, so a stopped
+// and continued saver does not replay the whole gap as one step.
+void SetFrameStallLimit(double seconds);
+
+// Seconds since the previous tick, or the previous step after a stall.
 double FrameSeconds();
 // Real seconds since the start, stalls included.
 double ElapsedSeconds();

@@ -49,6 +49,8 @@ void CreateGlWindowState() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
     SetMaxTextureSize(maxTextureSize);
 
+    // No frame of a running saver legitimately takes a whole second.
+    SetFrameStallLimit(1.0);
     StartFrameClock();
     credits = CreditsFade{};
     bailArmed = true;

@@ -15,11 +15,15 @@ class FrameStallTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetClockSource(simulated);
+        SetFrameStallLimit(1.0);
         StartFrameClock();
         simulated.AdvanceSeconds(0.5);  // scene set-up
         TickFrameClock();
     }
-    void TearDown() override { UseRealClock(); }
+    void TearDown() override {
+        SetFrameStallLimit(0.0);
+        UseRealClock();
+    }
 
     void Frame(double seconds) {
         simulated.AdvanceSeconds(seconds);
@@ -29,13 +33,13 @@ protected:
     SimulatedClockSource simulated{1'000'000'000, 1'700'000'000, 0};
 };
 
-TEST_F(FrameStallTest, AStallCountsAsOneSlowFrameWhileElapsedTimeStaysReal) {
+TEST_F(FrameStallTest, AStallCountsAsOneMoreNormalFrameWhileElapsedTimeStaysReal) {
     for (int i = 0; i < 50; ++i) {
         Frame(0.02);
     }
     const double before = ElapsedSeconds();
     Frame(30.0);
-    EXPECT_DOUBLE_EQ(FrameSeconds(), 0.1);
+    EXPECT_NEAR(FrameSeconds(), 0.02, 1e-12);
     EXPECT_NEAR(ElapsedSeconds(), before + 30.0, 1e-9);
     // The frame rate measured over the stall is the real one.
     EXPECT_LT(FramesPerSecond(), 1.0);
@@ -43,13 +47,15 @@ TEST_F(FrameStallTest, AStallCountsAsOneSlowFrameWhileElapsedTimeStaysReal) {
     EXPECT_NEAR(FrameSeconds(), 0.02, 1e-12);
 }
 
-TEST_F(FrameStallTest, StepsUpToTheCapStayExact) {
-    for (const double step : {0.001, 0.0333, 0.0999, 0.1}) {
+TEST_F(FrameStallTest, SlowFramesUpToTheLimitStayExact) {
+    // A software renderer at 1920x1080 may run at a few frames a second;
+    // its flight must keep its real speed.
+    for (const double step : {0.001, 0.0333, 0.25, 0.6, 1.0}) {
         Frame(step);
         EXPECT_NEAR(FrameSeconds(), step, 1e-12) << step;
     }
-    Frame(0.1000001);
-    EXPECT_DOUBLE_EQ(FrameSeconds(), 0.1);
+    Frame(1.5);
+    EXPECT_NEAR(FrameSeconds(), 1.0, 1e-12);
 }
 
 TEST_F(FrameStallTest, TheFirstTickAfterARestartMeasuresTheSetUpAgain) {
@@ -57,8 +63,16 @@ TEST_F(FrameStallTest, TheFirstTickAfterARestartMeasuresTheSetUpAgain) {
     simulated.AdvanceSeconds(2.0);
     TickFrameClock();
     EXPECT_DOUBLE_EQ(FrameSeconds(), 2.0);
+    // A stall right after it steps no more than the limit.
     Frame(5.0);
-    EXPECT_DOUBLE_EQ(FrameSeconds(), 0.1);
+    EXPECT_DOUBLE_EQ(FrameSeconds(), 1.0);
+}
+
+TEST_F(FrameStallTest, WithoutALimitEveryGapIsMeasured) {
+    SetFrameStallLimit(0.0);
+    Frame(0.02);
+    Frame(30.0);
+    EXPECT_DOUBLE_EQ(FrameSeconds(), 30.0);
 }
 
 TEST_F(FrameStallTest, TheCameraMovesNoFurtherAfterAStallThanInASlowFrame) {
@@ -77,7 +91,7 @@ TEST_F(FrameStallTest, TheCameraMovesNoFurtherAfterAStallThanInASlowFrame) {
     const double beforeStall = Camera.EyeZ();
     Frame(30.0);
     UpdateCamera();
-    EXPECT_NEAR(beforeStall - Camera.EyeZ(), perFrame * 5.0, perFrame * 1e-6);
+    EXPECT_NEAR(beforeStall - Camera.EyeZ(), perFrame, perFrame * 1e-6);
 }
 
 }  // namespace
