@@ -9,6 +9,7 @@
 #include "platform/saver_host.h"
 #include "saver/frame_clock.h"
 #include "saver/render_size.h"
+#include "scene/unpack_alignment.h"
 #include "scene/vecmath.h"
 #include "settings/settings.h"
 
@@ -25,21 +26,6 @@ constexpr uint32_t kStillFrames = 3;
 uint32_t desktopTexture = kNoTexture;
 int32_t textureWidth = 0;
 int32_t textureHeight = 0;
-
-// GL's unpack alignment for the lifetime of the object.
-class UnpackAlignment {
-public:
-    explicit UnpackAlignment(GLint alignment) {
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved_);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    }
-    ~UnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved_); }
-    UnpackAlignment(const UnpackAlignment&) = delete;
-    UnpackAlignment& operator=(const UnpackAlignment&) = delete;
-
-private:
-    GLint saved_ = 4;
-};
 
 void DeleteDesktopTexture() {
     if (desktopTexture != kNoTexture) {

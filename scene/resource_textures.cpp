@@ -12,6 +12,7 @@
 #include "config/resources.h"
 #include "saver/render_size.h"
 #include "scene/jpeg_memory_source.h"
+#include "scene/unpack_alignment.h"
 
 namespace skyloom {
 
@@ -103,21 +104,6 @@ uint8_t* DecodeJpegTopDown(const uint8_t* data, size_t size, JDIMENSION* width, 
     jpeg_destroy_decompress(&cinfo);
     return pixels;
 }
-
-// Saves GL_UNPACK_ALIGNMENT, sets it for one upload and puts it back.
-class UnpackAlignment {
-public:
-    explicit UnpackAlignment(GLint alignment) {
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved_);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    }
-    ~UnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved_); }
-    UnpackAlignment(const UnpackAlignment&) = delete;
-    UnpackAlignment& operator=(const UnpackAlignment&) = delete;
-
-private:
-    GLint saved_ = 4;
-};
 
 void ForgetLastImage() {
     lastImageWidth = 0;
