@@ -41,11 +41,133 @@ Switch SplitSwitch(std::string_view arg) {
     return result;
 }
 
+CommandLine ModeOnly(LaunchMode mode) {
+    CommandLine line;
+    line.mode = mode;
+    return line;
+}
+
 CommandLine Invalid(std::string error) {
     CommandLine line;
     line.mode = LaunchMode::Invalid;
     line.error = std::move(error);
     return line;
+}
+
+// A decimal integer within lo..hi and nothing else.
+std::optional<int64_t> ParseBounded(std::string_view text, int64_t lo, int64_t hi) {
+    if (text.empty() || text.size() > 12) {
+        return std::nullopt;
+    }
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value < lo || value > hi) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Largest side and frame count a render accepts: beyond any display, and
+// a day of frames at the highest rate.
+constexpr int64_t kMaxRenderSide = 16384;
+constexpr int64_t kMaxRenderFps = 1000;
+constexpr int64_t kMaxRenderFrames = 86'400 * kMaxRenderFps;
+
+// Reads the render options from argv[first..]; every other argument is an error.
+CommandLine ParseRenderLine(int argc, const char* const argv[]) {
+    CommandLine line;
+    line.mode = LaunchMode::Render;
+    RenderOptions& options = line.render;
+    std::optional<int64_t> frames;
+    std::optional<int64_t> seconds;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
+        const std::string_view name = SplitSwitch(arg).name;
+        auto value = [&](std::string_view& out) {
+            if (i + 1 >= argc || argv[i + 1] == nullptr) {
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string_view text;
+        const bool takesValue = name == "render" || name == "size" || name == "seconds" || name == "frames" ||
+                                name == "fps" || name == "seed" || name == "every" || name == "desktop";
+        if (takesValue && !value(text)) {
+            return Invalid("--" + std::string(name) + " needs a value");
+        }
+        if (name == "render") {
+            if (text.empty()) {
+                return Invalid("--render needs a folder");
+            }
+            options.folder = text;
+        } else if (name == "size") {
+            const size_t x = text.find('x');
+            const auto w = x == std::string_view::npos ? std::nullopt : ParseBounded(text.substr(0, x), 1, kMaxRenderSide);
+            const auto h = x == std::string_view::npos ? std::nullopt : ParseBounded(text.substr(x + 1), 1, kMaxRenderSide);
+            if (!w || !h) {
+                return Invalid("not a size WxH: " + std::string(text));
+            }
+            options.width = static_cast<int32_t>(*w);
+            options.height = static_cast<int32_t>(*h);
+        } else if (name == "seconds") {
+            seconds = ParseBounded(text, 1, 86'400);
+            if (!seconds) {
+                return Invalid("not a number of seconds: " + std::string(text));
+            }
+        } else if (name == "frames") {
+            frames = ParseBounded(text, 1, kMaxRenderFrames);
+            if (!frames) {
+                return Invalid("not a number of frames: " + std::string(text));
+            }
+        } else if (name == "fps") {
+            const auto fps = ParseBounded(text, 1, kMaxRenderFps);
+            if (!fps) {
+                return Invalid("not a frame rate: " + std::string(text));
+            }
+            options.fps = static_cast<int32_t>(*fps);
+        } else if (name == "seed") {
+            const auto seed = ParseBounded(text, 0, UINT32_MAX);
+            if (!seed) {
+                return Invalid("not a seed: " + std::string(text));
+            }
+            options.seed = static_cast<uint32_t>(*seed);
+        } else if (name == "every") {
+            const auto every = ParseBounded(text, 1, kMaxRenderFrames);
+            if (!every) {
+                return Invalid("not a frame step: " + std::string(text));
+            }
+            options.every = *every;
+        } else if (name == "desktop") {
+            options.desktop = text;
+        } else if (name == "assume-accelerated") {
+            options.assumeAccelerated = true;
+        } else {
+            return Invalid("not a render option: " + std::string(arg));
+        }
+    }
+    if (frames && seconds) {
+        return Invalid("--frames and --seconds both given");
+    }
+    if (!frames && !seconds) {
+        return Invalid("--render needs --frames or --seconds");
+    }
+    options.frames = frames ? *frames : *seconds * options.fps;
+    return line;
+}
+
+bool NamesRender(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] != nullptr && SplitSwitch(argv[i]).xForm && SplitSwitch(argv[i]).name == "render") {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -90,6 +212,9 @@ CommandLine ParseCommandLine(int argc, const char* const argv[]) {
     std::optional<uint32_t> previewId;
     bool showFrameRate = false;
 
+    if (NamesRender(argc, argv)) {
+        return ParseRenderLine(argc, argv);
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
         const Switch sw = SplitSwitch(arg);
@@ -111,10 +236,10 @@ CommandLine ParseCommandLine(int argc, const char* const argv[]) {
         };
 
         if (EqualsNoCase(name, "help") || EqualsNoCase(name, "h") || (sw.windowsForm && name == "?")) {
-            return CommandLine{LaunchMode::Help, 0, false, {}};
+            return ModeOnly(LaunchMode::Help);
         }
         if (EqualsNoCase(name, "version")) {
-            return CommandLine{LaunchMode::Version, 0, false, {}};
+            return ModeOnly(LaunchMode::Version);
         }
 
         if (sw.windowsForm && EqualsNoCase(name, "s")) {
@@ -225,6 +350,15 @@ const char* UsageText() {
            "  -fps            show the frame rate for this run\n"
            "  -install, -noinstall, -mono, -visual V, -delay N   accepted and ignored\n"
            "  --help, --version\n"
+           "Offscreen rendering (no display needed):\n"
+           "  --render DIR    write the flight as DIR/frame_00001.png ...\n"
+           "  --frames N | --seconds S   how long (one of them is required)\n"
+           "  --size WxH      frame size (1920x1080)\n"
+           "  --fps F         frames a simulated second (30)\n"
+           "  --seed S        random seed (the stored Seed, else a fixed one)\n"
+           "  --every K       keep every K-th frame (1)\n"
+           "  --assume-accelerated   render as on a hardware renderer\n"
+           "  --desktop FILE  a PNG picture the desktop fade starts from\n"
            "Environment:\n"
            "  SKYLOOM_ASSUME_ACCELERATED=1   treat a software OpenGL renderer (llvmpipe,\n"
            "                                 softpipe, swrast) as hardware accelerated\n";

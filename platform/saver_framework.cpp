@@ -7,6 +7,7 @@
 #include "platform/frame_pacer.h"
 #include "platform/glx_visual.h"
 #include "platform/key_translation.h"
+#include "platform/render_host.h"
 #include "platform/saver_host.h"
 #include "platform/signal_pipe.h"
 #include "platform/x_connection.h"
@@ -68,6 +69,8 @@ struct Framework {
 };
 
 Framework fw;
+const OffscreenSurface* offscreen = nullptr;
+bool acceleratedForced = false;
 
 int64_t MonotonicNs() {
     timespec now{};
@@ -469,7 +472,9 @@ int RunSaver(const CommandLine& line) {
 
 // ---- what the program's procedures call ----
 
-SaverMode CurrentSaverMode() { return fw.mode; }
+SaverMode CurrentSaverMode() { return offscreen != nullptr ? SaverMode::Render : fw.mode; }
+
+void InstallOffscreenSurface(const OffscreenSurface* surface) { offscreen = surface; }
 
 std::vector<MonitorInfo> ListMonitors() { return QueryMonitors(fw.display, fw.root); }
 
@@ -612,9 +617,19 @@ void DestroySaverWindow() {
     fw.loopEnded = true;
 }
 
-void SwapGlBuffers() { glXSwapBuffers(fw.display, fw.glWindow); }
+void SwapGlBuffers() {
+    if (offscreen != nullptr) {
+        offscreen->swap();
+        return;
+    }
+    glXSwapBuffers(fw.display, fw.glWindow);
+}
 
 void ReleaseGlContext() {
+    if (offscreen != nullptr) {
+        offscreen->release();
+        return;
+    }
     if (fw.context == nullptr) {
         return;
     }
@@ -625,6 +640,10 @@ void ReleaseGlContext() {
 }
 
 bool DisableSwapInterval() {
+    if (offscreen != nullptr) {
+        // A framebuffer object is never synchronised to a display.
+        return true;
+    }
     const char* extensions = glXQueryExtensionsString(fw.display, fw.screen);
     // GLX_SGI_swap_control cannot set 0, so only these two can turn vsync off.
     if (HasExtension(extensions, "GLX_EXT_swap_control")) {
@@ -648,7 +667,12 @@ bool DisableSwapInterval() {
     return false;
 }
 
+void ForceAcceleratedRendering(bool forced) { acceleratedForced = forced; }
+
 bool AcceleratedRenderingForced() {
+    if (acceleratedForced) {
+        return true;
+    }
     const char* value = std::getenv("SKYLOOM_ASSUME_ACCELERATED");
     return value != nullptr && std::strcmp(value, "1") == 0;
 }
@@ -682,6 +706,8 @@ int RunSaverFramework(int argc, const char* const argv[]) {
     case LaunchMode::Configure:
         RegisterDialogClasses();
         return ScreenSaverConfigureDialog();
+    case LaunchMode::Render:
+        return RunRender(line.render);
     case LaunchMode::ChangePassword:
         // Linux has no screen-saver password of the saver's own to change.
         return 0;

@@ -46,8 +46,20 @@ void ReleaseGlContext();
 bool DisableSwapInterval();
 
 // True when the user asked to treat a software renderer as accelerated
-// (SKYLOOM_ASSUME_ACCELERATED=1).
+// (SKYLOOM_ASSUME_ACCELERATED=1, or the host's ForceAcceleratedRendering).
 bool AcceleratedRenderingForced();
+void ForceAcceleratedRendering(bool forced);
+
+// A drawing surface without a window: the offscreen renderer installs one so
+// the GL window's procedure runs unchanged on it. While installed,
+// CurrentSaverMode is Render, SwapGlBuffers and ReleaseGlContext call its
+// functions and DisableSwapInterval has nothing to do.
+struct OffscreenSurface {
+    void (*swap)() = nullptr;
+    void (*release)() = nullptr;
+};
+// nullptr goes back to the X11 window.
+void InstallOffscreenSurface(const OffscreenSurface* surface);
 
 // The display's monitor power management.
 MonitorPowerControl& DisplayMonitorPower();

@@ -42,7 +42,8 @@ bool InputEndsSaver(SaverMode mode, const WindowEvent& event, PointerOrigin& ori
         return event.message == WindowMessage::KeyDown && (event.key == kKeyEscape || event.key == 'Q');
     case SaverMode::Preview:
     case SaverMode::Root:
-        // The settings program or the daemon owns input here.
+    case SaverMode::Render:
+        // The settings program or the daemon owns input here; a render has none.
         return false;
     }
     return false;

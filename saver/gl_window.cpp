@@ -39,7 +39,7 @@ void CreateGlWindowState() {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     bool accelerated = !IsSoftwareRenderer(renderer);
     if (!accelerated && AcceleratedRenderingForced()) {
-        std::fprintf(stderr, "Skyloom: treating the software renderer \"%s\" as accelerated (SKYLOOM_ASSUME_ACCELERATED).\n",
+        std::fprintf(stderr, "Skyloom: treating the software renderer \"%s\" as accelerated.\n",
                      renderer != nullptr ? renderer : "unknown");
         accelerated = true;
     }
@@ -112,8 +112,10 @@ void UpdateFrame() {
     SpawnNebulae();
     UpdateSceneNodes();
     AdvanceCreditsFade(credits, FrameSeconds());
-    // Closes this saver only; under a daemon the daemon decides when to end.
-    if (CurrentSaverMode() != SaverMode::Root && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+    // Closes this saver only; under a daemon the daemon decides when to end,
+    // and a render ends after the frames it was asked for.
+    const SaverMode mode = CurrentSaverMode();
+    if (mode != SaverMode::Root && mode != SaverMode::Render && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
         bailArmed = false;
         PostCloseMessage();
     }

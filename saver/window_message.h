@@ -11,6 +11,7 @@ enum class SaverMode {
     Preview,     // /p ID or -window-id ID: a child in someone else's window
     Root,        // -root: drawn for a screen-saver daemon, which owns input
     Window,      // -window: an ordinary desktop window
+    Render,      // --render: frames to files, no display and no input
 };
 
 // What the platform layer tells the saver's window procedures. Coordinates
