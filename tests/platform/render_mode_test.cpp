@@ -3,6 +3,7 @@
 #include "tests/support/temp_config.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +49,21 @@ std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
         return v;
     };
     return {be32(16), be32(20)};
+}
+
+// RGB bytes of a PNG file, top row first; empty when it cannot be read.
+std::vector<uint8_t> ReadRgb(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) {
+        return {};
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
+        return {};
+    }
+    return rgb;
 }
 
 std::set<std::string> FileNames(const std::string& folder) {
@@ -145,6 +161,49 @@ TEST(RenderMode, UnwritableFolderFailsWithoutFrames) {
     std::string output;
     EXPECT_EQ(RunSkyloom({"--render", file, "--size", "32x18", "--frames", "3"}, &output), 1);
     EXPECT_NE(output.find("cannot use the folder"), std::string::npos) << output;
+}
+
+// The desktop fade starts from the given picture: the first frame is still
+// mostly that picture; an unreadable picture ends the render before any frame.
+TEST(RenderMode, DesktopPictureIsWhereTheFadeStarts) {
+    const std::string picture = ScratchFolder() + "/desktop.png";
+    constexpr int32_t kW = 64;
+    constexpr int32_t kH = 36;
+    std::vector<uint8_t> rgba(static_cast<size_t>(kW) * kH * 4);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        rgba[i] = 200;  // a red desktop
+        rgba[i + 3] = 255;
+    }
+    std::vector<uint8_t> row;
+    ASSERT_TRUE(WriteRgbaAsPng(picture.c_str(), kW, kH, rgba, row));
+
+    const std::string faded = Folder("faded");
+    const std::string plain = Folder("plain");
+    const std::vector<std::string> common = {"--size", "64x36", "--frames", "1", "--assume-accelerated"};
+    std::vector<std::string> withDesktop = {"--render", faded, "--desktop", picture};
+    withDesktop.insert(withDesktop.end(), common.begin(), common.end());
+    std::vector<std::string> without = {"--render", plain};
+    without.insert(without.end(), common.begin(), common.end());
+    std::string output;
+    ASSERT_EQ(RunSkyloom(withDesktop, &output), 0) << output;
+    ASSERT_EQ(RunSkyloom(without), 0);
+    const std::vector<uint8_t> fadedFrame = ReadRgb(faded + "/frame_00001.png");
+    const std::vector<uint8_t> plainFrame = ReadRgb(plain + "/frame_00001.png");
+    ASSERT_EQ(fadedFrame.size(), static_cast<size_t>(kW) * kH * 3);
+    ASSERT_EQ(plainFrame.size(), fadedFrame.size());
+    // The middle of the first frame: still the red desktop, where the plain
+    // render shows dark sky there.
+    const size_t middle = (static_cast<size_t>(kH / 2) * kW + kW / 2) * 3;
+    EXPECT_GT(fadedFrame[middle], 150);
+    EXPECT_LT(fadedFrame[middle + 1], 100);
+    EXPECT_LT(plainFrame[middle], 100);
+
+    const std::string broken = ScratchFolder() + "/broken.png";
+    ASSERT_TRUE(testing::WriteFileText(broken, "\x89PNG not really"));
+    const std::string none = Folder("none");
+    EXPECT_EQ(RunSkyloom({"--render", none, "--desktop", broken, "--frames", "2"}, &output), 1);
+    EXPECT_NE(output.find("not a readable PNG"), std::string::npos) << output;
+    EXPECT_TRUE(!fs::exists(none) || fs::is_empty(none));
 }
 
 TEST(RenderFrameNames, NumberedFromOneAndWiderPastFiveDigits) {
