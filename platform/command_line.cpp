@@ -241,6 +241,9 @@ CommandLine ParseCommandLine(int argc, const char* const argv[]) {
         if (EqualsNoCase(name, "version")) {
             return ModeOnly(LaunchMode::Version);
         }
+        if (!sw.windowsForm && EqualsNoCase(name, "install-xscreensaver")) {
+            return ModeOnly(LaunchMode::InstallXScreenSaver);
+        }
 
         if (sw.windowsForm && EqualsNoCase(name, "s")) {
             if (!setWindowsMode(LaunchMode::FullScreen)) {
@@ -350,6 +353,7 @@ const char* UsageText() {
            "  -fps            show the frame rate for this run\n"
            "  -install, -noinstall, -mono, -visual V, -delay N   accepted and ignored\n"
            "  --help, --version\n"
+           "  --install-xscreensaver   add Skyloom to the programs list of ~/.xscreensaver\n"
            "Offscreen rendering (no display needed):\n"
            "  --render DIR    write the flight as DIR/frame_00001.png ...\n"
            "  --frames N | --seconds S   how long (one of them is required)\n"

@@ -16,6 +16,7 @@ enum class LaunchMode {
     Window,          // -window
     Help,            // --help
     Version,         // --version
+    InstallXScreenSaver,  // --install-xscreensaver: list Skyloom in ~/.xscreensaver
     Render,          // --render DIR: frames to PNG files, no display
     Invalid,         // anything else: usage, exit 2
 };

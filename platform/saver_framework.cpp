@@ -10,6 +10,7 @@
 #include "platform/render_host.h"
 #include "platform/saver_host.h"
 #include "platform/signal_pipe.h"
+#include "platform/xscreensaver_install.h"
 #include "platform/x_connection.h"
 #include "platform/x_dpms.h"
 #include "platform/x_monitors.h"
@@ -700,6 +701,8 @@ int RunSaverFramework(int argc, const char* const argv[]) {
     case LaunchMode::Version:
         std::printf("skyloom %d.%d\n", kVersionMajor, kVersionMinor);
         return 0;
+    case LaunchMode::InstallXScreenSaver:
+        return InstallIntoUsersXScreenSaver();
     case LaunchMode::Invalid:
         std::fprintf(stderr, "skyloom: %s\n%s", line.error.c_str(), UsageText());
         return 2;

@@ -80,6 +80,12 @@ TEST(CommandLineTest, HelpAndVersionWinOverEverythingAfterThem) {
     EXPECT_EQ(Parse({"-bogus", "--help"}).mode, LaunchMode::Invalid);
 }
 
+TEST(CommandLineTest, InstallIntoXScreenSaverIsItsOwnMode) {
+    EXPECT_EQ(Parse({"--install-xscreensaver"}).mode, LaunchMode::InstallXScreenSaver);
+    // -install alone stays the ignored X option of the configuration mode.
+    EXPECT_EQ(Parse({"-install"}).mode, LaunchMode::Configure);
+}
+
 TEST(CommandLineTest, WindowIdForms) {
     EXPECT_EQ(ParseWindowId("42"), 42u);
     EXPECT_EQ(ParseWindowId("0x2A"), 42u);
