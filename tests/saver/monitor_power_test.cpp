@@ -100,7 +100,7 @@ TEST_F(MonitorPowerDeathTest, FatalApiFailureRestoresItBeforeExiting) {
             SetLastApiError(11);
             CheckApiResult(0, 0, "glXMakeCurrent");
         },
-        ::testing::ExitedWithCode(1), "power saving off\n.*glXMakeCurrent failed: Error 11\\.\n.*power saving on");
+        ::testing::ExitedWithCode(1), "power saving off\n.*power saving on\n.*glXMakeCurrent failed: Error 11\\.");
 }
 
 }  // namespace
