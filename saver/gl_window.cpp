@@ -4,6 +4,7 @@
 #include "saver/default_saver_proc.h"
 #include "saver/font.h"
 #include "saver/frame_clock.h"
+#include "saver/frame_pass_timing.h"
 #include "saver/monitor_power.h"
 #include "saver/music_player.h"
 #include "saver/overlay_pass.h"
@@ -131,9 +132,12 @@ void RenderFrame() {
 }
 
 void PaintFrame() {
+    MarkFrameStart();
     TickFrameClock();
     UpdateFrame();
+    MarkUpdateDone();
     RenderFrame();
+    MarkRenderDone();
     // Read before the swap: afterwards the back buffer's contents are undefined.
     CapturePendingScreenshots();
     SwapGlBuffers();
