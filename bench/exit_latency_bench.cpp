@@ -2,9 +2,10 @@
 //   - start of "skyloom /s" until it holds the keyboard (window, GL context
 //     and scene set up),
 //   - a key press (XTest) until the process has exited,
-//   - SIGTERM until the process has exited,
-//   - CPU time a running full-screen saver uses per second of an empty scene
-//     (frames capped at the refresh rate).
+//   - SIGTERM until the process has exited.
+// Each figure is measured once per run, a fresh saver each time.
+#include "bench/support/bench_options.h"
+#include "bench/support/figures.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/xvfb_server.h"
 
@@ -12,21 +13,19 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+using skyloom::bench::BenchOptions;
+using skyloom::bench::FigureTable;
 using skyloom::testing::MonotonicMs;
 using skyloom::testing::SaverProcess;
 using skyloom::testing::XvfbServer;
-
-constexpr int kRuns = 8;
 
 bool KeyboardGrabbed(Display* display) {
     const Window root = DefaultRootWindow(display);
@@ -61,28 +60,28 @@ int64_t ExitTime(SaverProcess& saver, int64_t from) {
     return MonotonicMs() - from;
 }
 
-void Report(const char* what, std::vector<int64_t> values) {
-    if (values.empty() || std::find(values.begin(), values.end(), -1) != values.end()) {
-        std::printf("%-34s failed\n", what);
-        return;
+// Runs that failed leave the whole figure unmeasured.
+std::vector<double> AllOrNone(const std::vector<int64_t>& values) {
+    std::vector<double> figures;
+    for (int64_t value : values) {
+        if (value < 0) {
+            return {};
+        }
+        figures.push_back(static_cast<double>(value));
     }
-    std::sort(values.begin(), values.end());
-    std::printf("%-34s median %4lld ms   max %4lld ms   (%zu runs)\n", what,
-                static_cast<long long>(values[values.size() / 2]), static_cast<long long>(values.back()),
-                values.size());
-}
-
-double ChildCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    return figures;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    BenchOptions options;
+    if (!skyloom::bench::ParseBenchOptions(argc, argv, options)) {
+        return 2;
+    }
+    const int runs = options.Runs(8, 1);
     XvfbServer xvfb;
-    if (!xvfb.Start(24, 1024, 768)) {
+    if (!xvfb.Start(24, 1920, 1080)) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
     }
@@ -91,12 +90,11 @@ int main() {
         std::fprintf(stderr, "cannot connect to %s\n", xvfb.DisplayName().c_str());
         return 1;
     }
-    std::printf("skyloom /s on Xvfb 1024x768x24 (software GL)\n");
 
     std::vector<int64_t> startTimes;
     std::vector<int64_t> keyTimes;
     std::vector<int64_t> signalTimes;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         SaverProcess saver;
         startTimes.push_back(StartAndWait(saver, display, xvfb.DisplayName()));
         usleep(200'000);
@@ -107,7 +105,7 @@ int main() {
         XSync(display, False);
         keyTimes.push_back(ExitTime(saver, pressed));
     }
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         SaverProcess saver;
         StartAndWait(saver, display, xvfb.DisplayName());
         usleep(200'000);
@@ -115,31 +113,11 @@ int main() {
         saver.Signal(SIGTERM);
         signalTimes.push_back(ExitTime(saver, sent));
     }
-    Report("start until input is grabbed", startTimes);
-    Report("key press until exit", keyTimes);
-    Report("SIGTERM until exit", signalTimes);
-
-    // CPU while running: measured over the process's whole life, minus a
-    // start-up measured alone.
-    const double beforeShort = ChildCpuSeconds();
-    {
-        SaverProcess saver;
-        StartAndWait(saver, display, xvfb.DisplayName());
-        saver.Signal(SIGTERM);
-        saver.WaitForExit(5000);
-    }
-    const double startupCpu = ChildCpuSeconds() - beforeShort;
-    const double beforeLong = ChildCpuSeconds();
-    {
-        SaverProcess saver;
-        StartAndWait(saver, display, xvfb.DisplayName());
-        sleep(5);
-        saver.Signal(SIGTERM);
-        saver.WaitForExit(5000);
-    }
-    const double runningCpu = ChildCpuSeconds() - beforeLong - startupCpu;
-    std::printf("%-34s %.0f %% of one core (empty scene)\n", "CPU while running", runningCpu / 5.0 * 100.0);
-
     XCloseDisplay(display);
-    return 0;
+
+    FigureTable table("skyloom /s on Xvfb 1920x1080x24 (software GL), a fresh saver each run");
+    table.Add("start until input is grabbed", "ms", AllOrNone(startTimes));
+    table.Add("key press until exit", "ms", AllOrNone(keyTimes));
+    table.Add("SIGTERM until exit", "ms", AllOrNone(signalTimes));
+    return skyloom::bench::ReportFigures(table, options);
 }

@@ -1,142 +1,140 @@
 // Whole-frame cost of the saver offscreen at 1920x1080 with the software
-// renderer taken as accelerated: the GL window's own procedure draws every
-// frame (update, render, overlay), glFinish ends it. Default settings and
-// the maximum scene (FactorNumStars, FactorNumSuns, FactorNumNebulae all 1).
-// Prints a table; with a file argument also writes the figures as JSON.
-//   frame_cost_bench [TIMED_FRAMES [WARMUP_FRAMES [JSON_FILE]]]
-#include <GL/gl.h>
+// renderer taken as accelerated, and the same split into the update and the
+// render pass (ended by glFinish): the GL window's own procedure draws
+// every frame, its pass timing says where the time went. Default settings
+// and the maximum scene (FactorNumStars, FactorNumSuns, FactorNumNebulae
+// all 1). Each run draws every scene afresh; a figure is the median of its
+// runs, each run's figure taken over its timed frames.
 #include <time.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "objects/nebula.h"
-#include "platform/offscreen_gl.h"
-#include "platform/saver_host.h"
-#include "saver/clock_source.h"
-#include "saver/gl_window.h"
-#include "scene/random.h"
+#include "bench/support/bench_options.h"
+#include "bench/support/figures.h"
+#include "bench/support/offscreen_saver.h"
+#include "saver/frame_pass_timing.h"
 #include "settings/settings.h"
 
 namespace {
 
 using namespace skyloom;
+using namespace skyloom::bench;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-constexpr int kFps = 30;
+constexpr double kFps = 30.0;
+constexpr uint32_t kSeed = 20261207;
 
-OffscreenGlContext* gl = nullptr;
-
-void FinishFrame() { glFinish(); }
-void ReleaseContext() { gl->Destroy(); }
-const OffscreenSurface kSurface{FinishFrame, ReleaseContext};
-
-double CpuSeconds() {
+double ClockMs(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
 }
 
-struct Figures {
+double Mean(const std::vector<double>& values) {
+    double sum = 0.0;
+    for (double v : values) {
+        sum += v;
+    }
+    return values.empty() ? 0.0 : sum / static_cast<double>(values.size());
+}
+
+// One scene's figures, one value per run.
+struct SceneFigures {
     std::string scene;
-    double medianMs = 0.0;
-    double p95Ms = 0.0;
-    double cpuSecondsPerFrame = 0.0;
-    int frames = 0;
+    float factor = 0.0f;
+    std::vector<double> frameMedianMs, frameP95Ms, frameCpuS;
+    std::vector<double> updateMedianMs, updateP95Ms, updateCpuMs;
+    std::vector<double> renderMedianMs, renderP95Ms, renderCpuMs;
 };
 
-bool Measure(const char* scene, float factor, int timed, int warmup, Figures& out) {
-    OffscreenGlContext context;
-    if (!context.Create(kWidth, kHeight)) {
-        std::fprintf(stderr, "frame_cost_bench: no offscreen GL context\n");
+bool MeasureRun(SceneFigures& f, int timed, int warmup) {
+    RestoreDefaultSettings();
+    if (f.factor > 0.0f) {
+        FactorNumStars.Set(f.factor);
+        FactorNumSuns.Set(f.factor);
+        FactorNumNebulae.Set(f.factor);
+    }
+    OffscreenSaver saver;
+    if (!saver.Open(kWidth, kHeight, true, kFps, kSeed)) {
         return false;
     }
-    gl = &context;
-    RestoreDefaultSettings();
-    if (factor > 0.0f) {
-        FactorNumStars.Set(factor);
-        FactorNumSuns.Set(factor);
-        FactorNumNebulae.Set(factor);
-    }
-    SimulatedClockSource clock(static_cast<int64_t>(kFps) * 1000);
-    SetClockSource(clock);
-    SeedRandom(20261207);
-    ForceAcceleratedRendering(true);
-    InstallOffscreenSurface(&kSurface);
-    GlWindowProc(WindowEvent{WindowMessage::Create});
-    WindowEvent size{WindowMessage::Size};
-    size.width = kWidth;
-    size.height = kHeight;
-    GlWindowProc(size);
-
-    std::vector<double> times;
-    times.reserve(timed);
+    std::vector<double> frameMs, updateMs, renderMs, updateCpu, renderCpu;
     double cpuStart = 0.0;
     for (int k = 0; k < warmup + timed; ++k) {
         if (k == warmup) {
-            cpuStart = CpuSeconds();
+            cpuStart = ClockMs(CLOCK_PROCESS_CPUTIME_ID);
         }
-        clock.AdvanceTicks(1000);
-        const auto start = std::chrono::steady_clock::now();
-        GlWindowProc(WindowEvent{WindowMessage::Paint});
-        if (k >= warmup) {
-            times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        const double start = ClockMs(CLOCK_MONOTONIC);
+        saver.Paint();
+        if (k < warmup) {
+            continue;
         }
+        frameMs.push_back(ClockMs(CLOCK_MONOTONIC) - start);
+        const FramePassTimes& passes = LastFramePassTimes();
+        updateMs.push_back(passes.update.wallMs);
+        renderMs.push_back(passes.render.wallMs);
+        updateCpu.push_back(passes.update.cpuMs);
+        renderCpu.push_back(passes.render.cpuMs);
     }
-    const double cpu = CpuSeconds() - cpuStart;
-    GlWindowProc(WindowEvent{WindowMessage::Destroy});
-    InstallOffscreenSurface(nullptr);
-    UseRealClock();
-
-    std::sort(times.begin(), times.end());
-    out.scene = scene;
-    out.frames = timed;
-    out.medianMs = times[times.size() / 2];
-    out.p95Ms = times[std::min(times.size() - 1, times.size() * 95 / 100)];
-    out.cpuSecondsPerFrame = cpu / timed;
+    f.frameCpuS.push_back((ClockMs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e3 / timed);
+    saver.Close();
+    f.frameMedianMs.push_back(Quantile(frameMs, 0.5));
+    f.frameP95Ms.push_back(Quantile(frameMs, 0.95));
+    f.updateMedianMs.push_back(Quantile(updateMs, 0.5));
+    f.updateP95Ms.push_back(Quantile(updateMs, 0.95));
+    f.updateCpuMs.push_back(Mean(updateCpu));
+    f.renderMedianMs.push_back(Quantile(renderMs, 0.5));
+    f.renderP95Ms.push_back(Quantile(renderMs, 0.95));
+    f.renderCpuMs.push_back(Mean(renderCpu));
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const int timed = argc > 1 ? std::max(1, std::atoi(argv[1])) : 600;
-    const int warmup = argc > 2 ? std::max(0, std::atoi(argv[2])) : 60;
-    const char* json = argc > 3 ? argv[3] : nullptr;
+    BenchOptions options;
+    if (!ParseBenchOptions(argc, argv, options)) {
+        return 2;
+    }
+    const int runs = options.Runs(5, 1);
+    const int timed = options.quick ? 5 : 600;
+    const int warmup = options.quick ? 2 : 60;
 
-    std::vector<Figures> results(2);
-    if (!Measure("default", 0.0f, timed, warmup, results[0]) || !Measure("maximum", 1.0f, timed, warmup, results[1])) {
-        return 1;
-    }
-    std::printf("frame cost, %dx%d offscreen, taken as accelerated, %d frames after %d warm-up\n", kWidth, kHeight,
-                timed, warmup);
-    std::printf("%-8s %12s %12s %16s\n", "scene", "median ms", "p95 ms", "CPU s/frame");
-    for (const Figures& f : results) {
-        std::printf("%-8s %12.2f %12.2f %16.4f\n", f.scene.c_str(), f.medianMs, f.p95Ms, f.cpuSecondsPerFrame);
-    }
-    if (json != nullptr) {
-        FILE* file = std::fopen(json, "w");
-        if (file == nullptr) {
-            std::perror(json);
-            return 1;
-        }
-        std::fprintf(file, "{\"frame_cost\": {\"width\": %d, \"height\": %d, \"frames\": %d, \"warmup\": %d, \"scenes\": [",
-                     kWidth, kHeight, timed, warmup);
-        for (size_t i = 0; i < results.size(); ++i) {
-            const Figures& f = results[i];
-            std::fprintf(file, "%s{\"scene\": \"%s\", \"median_ms\": %.3f, \"p95_ms\": %.3f, \"cpu_s_per_frame\": %.5f}",
-                         i > 0 ? ", " : "", f.scene.c_str(), f.medianMs, f.p95Ms, f.cpuSecondsPerFrame);
-        }
-        std::fprintf(file, "]}}\n");
-        if (std::fclose(file) != 0) {
-            std::perror(json);
-            return 1;
+    std::vector<SceneFigures> scenes(2);
+    scenes[0].scene = "default";
+    scenes[1].scene = "maximum";
+    scenes[1].factor = 1.0f;
+    SetFramePassTiming(true);
+    // Scene after scene in every run, so a change in the machine's load
+    // touches both alike.
+    for (int run = 0; run < runs; ++run) {
+        for (SceneFigures& f : scenes) {
+            if (!MeasureRun(f, timed, warmup)) {
+                return 1;
+            }
         }
     }
-    return 0;
+    SetFramePassTiming(false);
+
+    char title[200];
+    std::snprintf(title, sizeof title,
+                  "frame cost, %dx%d offscreen, taken as accelerated, %d frames after %d warm-up per run", kWidth,
+                  kHeight, timed, warmup);
+    FigureTable table(title);
+    for (const SceneFigures& f : scenes) {
+        const std::string s = f.scene + ": ";
+        table.Add(s + "frame, median", "ms", f.frameMedianMs);
+        table.Add(s + "frame, p95", "ms", f.frameP95Ms);
+        table.Add(s + "frame, CPU per frame", "s", f.frameCpuS);
+        table.Add(s + "update pass, median", "ms", f.updateMedianMs);
+        table.Add(s + "update pass, p95", "ms", f.updateP95Ms);
+        table.Add(s + "update pass, CPU per frame", "ms", f.updateCpuMs);
+        table.Add(s + "render pass + glFinish, median", "ms", f.renderMedianMs);
+        table.Add(s + "render pass + glFinish, p95", "ms", f.renderP95Ms);
+        table.Add(s + "render pass + glFinish, CPU per frame", "ms", f.renderCpuMs);
+    }
+    return ReportFigures(table, options);
 }

@@ -4,16 +4,20 @@
 //     dark streaks,
 //   - CPU time the worker uses while a finished texture waits,
 //   - time from a stop request to the joined thread mid-generation.
+// The spread of a figure is over its attempts, textures, waits or stops.
+#include <time.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
-#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/support/bench_options.h"
+#include "bench/support/figures.h"
 #include "objects/nebula_worker.h"
 #include "objects/plasma.h"
 #include "scene/random.h"
@@ -29,29 +33,22 @@ using skyloom::NebulaWorkerSettings;
 using skyloom::PlasmaColouring;
 using skyloom::RandomDraw;
 using skyloom::SeedRandom;
+using skyloom::bench::BenchOptions;
+using skyloom::bench::FigureTable;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kSeed = 20240611;
-constexpr int kTimedAttempts = 25;
-constexpr int kTexturesForAttemptCount = 20;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-struct Spread {
-    double median = 0.0;
-    double low = 0.0;
-    double high = 0.0;
-    double q1 = 0.0;
-    double q3 = 0.0;
-};
-
-Spread SpreadOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    auto at = [&](double q) { return values[static_cast<size_t>(q * (n - 1) + 0.5)]; };
-    return Spread{at(0.5), values.front(), values.back(), at(0.25), at(0.75)};
+// The process's CPU time: with one busy thread, the generator's; unlike
+// the wall time it ignores other programs' load.
+double CpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
 }
 
 // A dark colour gets streaks, a bright one does not.
@@ -63,37 +60,37 @@ PlasmaColouring Colouring(bool darkStreaks) {
     return colouring;
 }
 
-void TimeAttempts(int32_t size, bool darkStreaks) {
+std::string Variant(int32_t size, bool darkStreaks) {
+    return std::to_string(size) + (darkStreaks ? ", with streaks" : ", without streaks");
+}
+
+void TimeAttempts(FigureTable& table, int32_t size, bool darkStreaks, int attempts) {
     std::vector<uint8_t> texels(static_cast<size_t>(size) * size * 4);
     SeedRandom(kSeed);
-    std::vector<double> times;
-    const std::clock_t cpuStart = std::clock();
-    for (int k = 0; k < kTimedAttempts; ++k) {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (int k = 0; k < attempts; ++k) {
         const double threshold = 0.3 + RandomDraw() * (0.2 / 32767.0);
         const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
         const Clock::time_point start = Clock::now();
+        const double cpuStart = CpuMs();
         GeneratePlasmaAlpha(size, threshold, roughness, Colouring(darkStreaks), texels.data());
-        times.push_back(MillisecondsSince(start));
+        cpu.push_back(CpuMs() - cpuStart);
+        wall.push_back(MillisecondsSince(start));
     }
-    // The only busy thread is this one, so the process CPU time is the
-    // generator's; unlike the wall time it ignores other programs' load.
-    const double cpuMs = (std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC / kTimedAttempts;
-    const Spread s = SpreadOf(times);
-    std::printf("  %4d x %-4d %-16s wall median %6.2f ms, quartiles %6.2f .. %6.2f, min %6.2f, max %6.2f;"
-                " CPU mean %6.2f ms  (%d attempts)\n",
-                size, size, darkStreaks ? "with streaks" : "without streaks", s.median, s.q1, s.q3, s.low, s.high,
-                cpuMs, kTimedAttempts);
+    table.Add("attempt " + Variant(size, darkStreaks) + ", wall", "ms", wall);
+    table.Add("attempt " + Variant(size, darkStreaks) + ", CPU", "ms", cpu);
 }
 
-void CountAttempts(int32_t size, bool darkStreaks) {
+void CountAttempts(FigureTable& table, int32_t size, bool darkStreaks, int textures) {
     std::vector<uint8_t> texels(static_cast<size_t>(size) * size * 4);
     SeedRandom(kSeed);
-    int attempts = 0;
-    int most = 0;
-    const Clock::time_point start = Clock::now();
-    for (int texture = 0; texture < kTexturesForAttemptCount; ++texture) {
+    std::vector<double> attempts;
+    std::vector<double> times;
+    for (int texture = 0; texture < textures; ++texture) {
         const double threshold = 0.3 + RandomDraw() * (0.2 / 32767.0);
         const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
+        const Clock::time_point start = Clock::now();
         int these = 0;
         for (;;) {
             ++these;
@@ -102,13 +99,11 @@ void CountAttempts(int32_t size, bool darkStreaks) {
                 break;
             }
         }
-        attempts += these;
-        most = std::max(most, these);
+        times.push_back(MillisecondsSince(start));
+        attempts.push_back(these);
     }
-    std::printf("  %4d x %-4d %-16s mean %.2f attempts per texture (most %d), %.1f ms per texture (%d textures)\n",
-                size, size, darkStreaks ? "with streaks" : "without streaks",
-                static_cast<double>(attempts) / kTexturesForAttemptCount, most,
-                MillisecondsSince(start) / kTexturesForAttemptCount, kTexturesForAttemptCount);
+    table.Add("texture " + Variant(size, darkStreaks) + ", attempts", "attempts", attempts);
+    table.Add("texture " + Variant(size, darkStreaks) + ", wall", "ms", times);
 }
 
 NebulaWorkerSettings WorkerSettings(int32_t size) {
@@ -120,27 +115,31 @@ NebulaWorkerSettings WorkerSettings(int32_t size) {
     return settings;
 }
 
-void MeasureIdleWorker() {
-    NebulaHandOver slot;
-    NebulaTextureWorker worker;
-    if (!worker.Start(slot, WorkerSettings(1024))) {
-        std::printf("  worker did not start\n");
-        return;
+// CPU time over a second while a finished texture waits: the main thread
+// sleeps, so the process's CPU time is the worker's.
+void MeasureIdleWorker(FigureTable& table, int waits) {
+    std::vector<double> used;
+    for (int k = 0; k < waits; ++k) {
+        NebulaHandOver slot;
+        NebulaTextureWorker worker;
+        if (!worker.Start(slot, WorkerSettings(1024))) {
+            break;
+        }
+        worker.WaitForTexture();
+        const double before = CpuMs();
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        used.push_back(CpuMs() - before);
+        worker.Stop();
     }
-    worker.WaitForTexture();
-    // The main thread sleeps, so the process's CPU time is the worker's.
-    const std::clock_t before = std::clock();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    const std::clock_t after = std::clock();
-    const double usedMs = (after - before) * 1000.0 / CLOCKS_PER_SEC;
-    std::printf("  process CPU time over 2 s with a finished texture waiting: %.3f ms (clock resolution %.3f ms)\n",
-                usedMs, 1000.0 / CLOCKS_PER_SEC);
-    worker.Stop();
+    // No figure when the worker did not start: the row shows as failed.
+    table.Add("worker waiting with a texture, CPU per second", "ms", used.size() == static_cast<size_t>(waits)
+                                                                       ? used
+                                                                       : std::vector<double>{});
 }
 
 // busyThreads threads at normal priority keep the CPUs saturated, as a
 // software renderer does; the idle-priority worker then gets almost no time.
-void MeasureStopLatency(int busyThreads) {
+void MeasureStopLatency(FigureTable& table, int busyThreads, int stops) {
     std::atomic<bool> busy{true};
     std::vector<std::thread> hogs;
     for (int k = 0; k < busyThreads; ++k) {
@@ -152,12 +151,12 @@ void MeasureStopLatency(int busyThreads) {
         });
     }
     std::vector<double> times;
-    for (int k = 0; k < 10; ++k) {
+    for (int k = 0; k < stops; ++k) {
         NebulaHandOver slot;
         NebulaTextureWorker worker;
         if (!worker.Start(slot, WorkerSettings(1024))) {
-            std::printf("  worker did not start\n");
-            return;
+            times.clear();
+            break;
         }
         while (slot.State() != NebulaHandOver::kBeingMade) {
             std::this_thread::yield();
@@ -172,29 +171,34 @@ void MeasureStopLatency(int busyThreads) {
     for (std::thread& hog : hogs) {
         hog.join();
     }
-    const Spread s = SpreadOf(times);
-    std::printf("  stop request to joined thread, 1024 generation under way, %d busy threads beside it:"
-                " median %.3f ms, max %.3f ms  (10 stops)\n",
-                busyThreads, s.median, s.high);
+    table.Add("stop to joined worker, " + std::to_string(busyThreads) + " busy threads beside it", "ms", times);
 }
 
 }  // namespace
 
-int main() {
-    std::printf("Nebula texture generation (seed %u)\n", kSeed);
-    std::printf("Time per attempt:\n");
-    TimeAttempts(1024, false);
-    TimeAttempts(1024, true);
-    TimeAttempts(512, false);
-    TimeAttempts(512, true);
-    std::printf("Attempts until coverage is within 10..60 %%:\n");
-    CountAttempts(1024, false);
-    CountAttempts(1024, true);
-    CountAttempts(512, false);
-    CountAttempts(512, true);
-    std::printf("Worker thread:\n");
-    MeasureIdleWorker();
-    MeasureStopLatency(0);
-    MeasureStopLatency(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-    return 0;
+int main(int argc, char* argv[]) {
+    BenchOptions options;
+    if (!skyloom::bench::ParseBenchOptions(argc, argv, options)) {
+        return 2;
+    }
+    const int attempts = options.Runs(25, 2);
+    const int textures = options.Runs(20, 2);
+    char title[100];
+    std::snprintf(title, sizeof title, "nebula texture generation (seed %u)", kSeed);
+    FigureTable table(title);
+    for (int32_t size : {1024, 512}) {
+        for (bool streaks : {false, true}) {
+            TimeAttempts(table, size, streaks, attempts);
+        }
+    }
+    for (int32_t size : {1024, 512}) {
+        for (bool streaks : {false, true}) {
+            CountAttempts(table, size, streaks, textures);
+        }
+    }
+    MeasureIdleWorker(table, options.Runs(3, 1));
+    const int stops = options.Runs(10, 2);
+    MeasureStopLatency(table, 0, stops);
+    MeasureStopLatency(table, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())), stops);
+    return skyloom::bench::ReportFigures(table, options);
 }

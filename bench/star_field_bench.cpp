@@ -3,14 +3,17 @@
 // (FactorNumStars 0.125, 2500 stars) and the largest (1.0, 20000 stars).
 // Each frame is drawn as the saver draws it: clear, camera, render pass,
 // the star batch, the overlay pass with its texts; glFinish ends it so
-// the time is the renderer's, not just the queueing.
+// the time is the renderer's, not just the queueing. The spread of a
+// figure is over its timed frames.
 #include <GL/gl.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "bench/support/bench_options.h"
+#include "bench/support/figures.h"
 #include "platform/offscreen_gl.h"
 #include "platform/saver_host.h"
 #include "saver/clock_source.h"
@@ -27,6 +30,7 @@
 namespace {
 
 using namespace skyloom;
+using namespace skyloom::bench;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1920;
@@ -35,7 +39,6 @@ constexpr double kStep = 1.0 / 30.0;
 // Long enough for every star to have faded in and the field to be spread
 // over all distances; the frames in between are not drawn.
 constexpr int kSettleFrames = 30 * 60;
-constexpr int kTimedFrames = 120;
 
 void Advance(SimulatedClockSource& clock) {
     clock.AdvanceSeconds(kStep);
@@ -55,40 +58,48 @@ void Render() {
     glFinish();
 }
 
-void Measure(float factor) {
+void Measure(FigureTable& table, float factor, int settleFrames, int timedFrames) {
     SimulatedClockSource clock;
     SetClockSource(clock);
     StartFrameClock();
     SeedRandom(20240611);
     FactorNumStars.Set(factor);
-    for (int k = 0; k < kSettleFrames; ++k) {
+    for (int k = 0; k < settleFrames; ++k) {
         Advance(clock);
     }
     Render();  // first draw: driver warm-up
     std::vector<double> times;
-    for (int k = 0; k < kTimedFrames; ++k) {
+    for (int k = 0; k < timedFrames; ++k) {
         Advance(clock);
         const Clock::time_point start = Clock::now();
         Render();
         times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::sort(times.begin(), times.end());
-    std::printf("FactorNumStars %.3f (%5d stars): median %6.2f ms, quartiles %6.2f .. %6.2f ms, best %6.2f ms\n",
-                factor, LiveStarCount(), times[times.size() / 2], times[times.size() / 4],
-                times[times.size() * 3 / 4], times.front());
+    char name[80];
+    std::snprintf(name, sizeof name, "FactorNumStars %.3f (%d stars), frame", factor, LiveStarCount());
+    table.Add(name, "ms", times);
     DeleteAllSceneNodes();
     UseRealClock();
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    BenchOptions options;
+    if (!ParseBenchOptions(argc, argv, options)) {
+        return 2;
+    }
+    const int timedFrames = options.Runs(120, 3);
+    const int settleFrames = options.quick ? 30 : kSettleFrames;
     OffscreenGlContext gl;
     if (!gl.Create(kWidth, kHeight)) {
         std::fprintf(stderr, "star_field_bench: no offscreen GL context\n");
         return 1;
     }
-    std::printf("star field at %dx%d on %s\n", kWidth, kHeight, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    char title[200];
+    std::snprintf(title, sizeof title, "star field at %dx%d on %s, after %d frames of flight", kWidth, kHeight,
+                  reinterpret_cast<const char*>(glGetString(GL_RENDERER)), settleFrames);
+    FigureTable table(title);
     fChildPreview = false;
     // The settings the saver's look depends on, at their defaults.
     RestoreDefaultSettings();
@@ -109,10 +120,10 @@ int main() {
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.0f);
 
-    Measure(0.125f);
-    Measure(1.0f);
+    Measure(table, 0.125f, settleFrames, timedFrames);
+    Measure(table, 1.0f, settleFrames, timedFrames);
 
     ReleaseFont();
     gl.Destroy();
-    return 0;
+    return ReportFigures(table, options);
 }

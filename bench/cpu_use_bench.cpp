@@ -1,0 +1,222 @@
+// CPU use of "skyloom /s" on an Xvfb of its own (1920x1080x24, software GL),
+// default settings, frames capped at the refresh rate the server reports:
+// the saver's CPU time over a window of wall time after its start-up, as a
+// share of one core, with the frames it swapped in that window (seen from
+// outside, see SwapWatch) and the X server's share beside it.
+//
+// What rendering itself needs: the same number of frames, at the same frame
+// rate and size, drawn offscreen in this process by the saver's own GL
+// window procedure (same software renderer, not taken as accelerated, as
+// under Xvfb), its CPU time taken over the same wall window. The rest of
+// the saver's share is what putting the frames on the screen and the event
+// loop cost.
+#include <time.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/support/bench_options.h"
+#include "bench/support/figures.h"
+#include "bench/support/offscreen_saver.h"
+#include "bench/support/swap_watch.h"
+#include "settings/settings.h"
+#include "tests/support/saver_process.h"
+#include "tests/support/xvfb_server.h"
+
+namespace {
+
+using namespace skyloom;
+using namespace skyloom::bench;
+using skyloom::testing::MonotonicMs;
+using skyloom::testing::SaverProcess;
+using skyloom::testing::XvfbServer;
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// User and system CPU seconds of a process so far; negative when it is gone.
+double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(file, text)) {
+        return -1.0;
+    }
+    // The name in parentheses may hold spaces; the fields after it do not.
+    const size_t close = text.rfind(')');
+    if (close == std::string::npos) {
+        return -1.0;
+    }
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0;
+    unsigned long long stime = 0;
+    // state is field 3; utime and stime are fields 14 and 15.
+    for (int index = 3; index <= 15 && fields >> field; ++index) {
+        if (index == 14) {
+            utime = std::stoull(field);
+        } else if (index == 15) {
+            stime = std::stoull(field);
+        }
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The Xvfb this process started; -1 when there is none.
+pid_t XvfbChild() {
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) {
+        return -1;
+    }
+    pid_t found = -1;
+    while (dirent* entry = readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) {
+            continue;
+        }
+        std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        if (!std::getline(file, text)) {
+            continue;
+        }
+        const size_t open = text.find('(');
+        const size_t close = text.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) {
+            continue;
+        }
+        std::istringstream fields(text.substr(close + 2));
+        std::string state;
+        pid_t parent = 0;
+        fields >> state >> parent;
+        if (parent == getpid() && text.substr(open + 1, close - open - 1) == "Xvfb") {
+            found = pid;
+            break;
+        }
+    }
+    closedir(proc);
+    return found;
+}
+
+double ThisProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+struct WatchedSpan {
+    double wallSeconds = 0.0;
+    double saverCpuSeconds = 0.0;
+    double serverCpuSeconds = 0.0;
+    int64_t frames = 0;
+};
+
+// The saver's figures over windowSeconds, settleSeconds after its first
+// frame; false when it did not run that long.
+bool WatchSaver(SwapWatch& watch, const std::string& display, pid_t server, double settleSeconds,
+                double windowSeconds, WatchedSpan& out) {
+    watch.Reset();
+    SaverProcess saver;
+    if (!saver.Start({"/s"}, display)) {
+        return false;
+    }
+    while (watch.FirstSwapMs() < 0 && saver.Running() && MonotonicMs() - saver.StartedMs() < 30'000) {
+        usleep(10'000);
+    }
+    usleep(static_cast<useconds_t>(settleSeconds * 1e6));
+    const double saverStart = ProcessCpuSeconds(saver.Pid());
+    const double serverStart = ProcessCpuSeconds(server);
+    const int64_t framesStart = watch.Swaps();
+    const int64_t start = MonotonicMs();
+    usleep(static_cast<useconds_t>(windowSeconds * 1e6));
+    const double saverEnd = ProcessCpuSeconds(saver.Pid());
+    const double serverEnd = ProcessCpuSeconds(server);
+    out.frames = watch.Swaps() - framesStart;
+    out.wallSeconds = static_cast<double>(MonotonicMs() - start) / 1e3;
+    const bool ran = saver.Running() && watch.FirstSwapMs() >= 0 && saverStart >= 0.0 && saverEnd >= 0.0;
+    saver.Signal(SIGTERM);
+    if (saver.WaitForExit(10'000) != 0 || !ran || out.frames <= 0) {
+        std::fprintf(stderr, "skyloom /s did not run through the window:\n%s\n", saver.Output().c_str());
+        return false;
+    }
+    out.saverCpuSeconds = saverEnd - saverStart;
+    out.serverCpuSeconds = serverEnd - serverStart;
+    return true;
+}
+
+// CPU seconds to draw the window's frames offscreen at its frame rate,
+// after as many untimed frames as the saver drew before the window.
+double OffscreenCpuSeconds(const WatchedSpan& window, double settleSeconds) {
+    RestoreDefaultSettings();
+    const double fps = static_cast<double>(window.frames) / window.wallSeconds;
+    OffscreenSaver saver;
+    if (!saver.Open(kWidth, kHeight, false, fps, 20261207)) {
+        return -1.0;
+    }
+    for (int64_t k = 0; k < static_cast<int64_t>(settleSeconds * fps); ++k) {
+        saver.Paint();
+    }
+    const double start = ThisProcessCpuSeconds();
+    for (int64_t k = 0; k < window.frames; ++k) {
+        saver.Paint();
+    }
+    const double used = ThisProcessCpuSeconds() - start;
+    saver.Close();
+    return used;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    BenchOptions options;
+    if (!ParseBenchOptions(argc, argv, options)) {
+        return 2;
+    }
+    const int runs = options.Runs(3, 1);
+    const double windowSeconds = options.quick ? 2.0 : 20.0;
+    const double settleSeconds = options.quick ? 0.5 : 2.0;
+    XvfbServer xvfb;
+    if (!xvfb.Start(24, kWidth, kHeight)) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    const pid_t server = XvfbChild();
+    SwapWatch watch;
+    if (server < 0 || !watch.Start(xvfb.DisplayName())) {
+        std::fprintf(stderr, "cannot watch Xvfb\n");
+        return 1;
+    }
+    std::vector<double> saverShare, frameRate, renderShare, restShare, serverShare;
+    for (int run = 0; run < runs; ++run) {
+        WatchedSpan window;
+        if (!WatchSaver(watch, xvfb.DisplayName(), server, settleSeconds, windowSeconds, window)) {
+            return 1;
+        }
+        const double rendering = OffscreenCpuSeconds(window, settleSeconds);
+        if (rendering < 0.0) {
+            return 1;
+        }
+        saverShare.push_back(100.0 * window.saverCpuSeconds / window.wallSeconds);
+        frameRate.push_back(static_cast<double>(window.frames) / window.wallSeconds);
+        renderShare.push_back(100.0 * rendering / window.wallSeconds);
+        restShare.push_back(saverShare.back() - renderShare.back());
+        serverShare.push_back(100.0 * window.serverCpuSeconds / window.wallSeconds);
+    }
+    char title[200];
+    std::snprintf(title, sizeof title,
+                  "CPU use of skyloom /s on Xvfb %dx%dx24, default settings, %.0f s after %.0f s of settling, "
+                  "as %% of one core",
+                  kWidth, kHeight, windowSeconds, settleSeconds);
+    FigureTable table(title);
+    table.Add("skyloom /s", "% core", saverShare);
+    table.Add("frames swapped per second", "fps", frameRate);
+    table.Add("the same frames drawn offscreen (rendering)", "% core", renderShare);
+    table.Add("the rest (swap to X, event loop, pacing)", "% core", restShare);
+    table.Add("Xvfb beside it (showing the frames)", "% core", serverShare);
+    return ReportFigures(table, options);
+}
