@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
     if (!ParseBenchOptions(argc, argv, options)) {
         return 2;
     }
-    const int runs = options.Runs(5, 1);
+    const int runs = options.Runs(3, 1);
     const int timed = options.quick ? 5 : 600;
     const int warmup = options.quick ? 2 : 60;
 
