@@ -56,8 +56,9 @@ double CoveringHalfSize(double distance) {
 
 }  // namespace
 
-Nebula::Nebula(const uint8_t* texels, int32_t textureSize, double coverage, const ColorRGBA& colour)
-    : colour_(colour), coverage_(coverage) {
+Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const NebulaTileMask& tiles, double coverage,
+               const ColorRGBA& colour)
+    : tileCorners_(VisibleTileCorners(tiles)), colour_(colour), coverage_(coverage) {
     texture_ = UploadAlphaTexture(texels, textureSize);
     // 100000 to 150000 units ahead.
     const double distance = 100000.0 + RandomDraw() * 1.5259254737998595;
@@ -69,6 +70,8 @@ Nebula::Nebula(const uint8_t* texels, int32_t textureSize, double coverage, cons
     billboard_->texture = texture_;
     billboard_->imageWidth = textureSize;
     billboard_->imageHeight = textureSize;
+    billboard_->tileCorners = tileCorners_.data();
+    billboard_->tileCornerCount = static_cast<int32_t>(tileCorners_.size() / 2);
     billboard_->position = position;
     // Invisible until the first update fades it in.
     billboard_->colour = ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, 0.0);
@@ -159,7 +162,8 @@ void SpawnNebulae() {
             return;
         }
     }
-    new Nebula(handOver.ReadyTexels(), handOver.Size(), handOver.ReadyCoverage(), handOver.ReadyColor());
+    new Nebula(handOver.ReadyTexels(), handOver.Size(), handOver.ReadyTiles(), handOver.ReadyCoverage(),
+               handOver.ReadyColor());
     handOver.TakeTexture();
     lastCreationMs = TimeGetTime();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "objects/nebula_tiles.h"
 #include "objects/nebula_worker.h"
 #include "scene/scene_node.h"
 #include "scene/sprites.h"
@@ -17,9 +19,11 @@ class Nebula : public SceneNode {
 public:
     // Uploads the alpha bytes of size * size RGBA texels into a texture of
     // its own, draws its distance and flash limit from the main thread's
-    // generator and creates its billboard. colour on the 0..255 scale;
-    // coverage in percent of visible texels. Needs a current GL context.
-    Nebula(const uint8_t* texels, int32_t textureSize, double coverage, const ColorRGBA& colour);
+    // generator and creates its billboard, which draws only the visible
+    // tiles. colour on the 0..255 scale; coverage in percent of visible
+    // texels. Needs a current GL context.
+    Nebula(const uint8_t* texels, int32_t textureSize, const NebulaTileMask& tiles, double coverage,
+           const ColorRGBA& colour);
     // Deletes the texture; the billboard goes by its finished flag.
     ~Nebula() override;
 
@@ -40,6 +44,7 @@ public:
 
 private:
     BillboardSprite* billboard_;
+    std::vector<float> tileCorners_;
     double fade_ = 0.0;
     double size_ = 0.0;
     ColorRGBA colour_;

@@ -59,6 +59,7 @@ void NebulaHandOver::BeginTexture() {
 void NebulaHandOver::PublishTexture(double coverage, const ColorRGBA& nextColor) {
     coverage_ = coverage;
     nextColor_ = nextColor;
+    FindVisibleTiles(texels_.get(), size_, tiles_);
     state_.store(kReady, std::memory_order_release);
     state_.notify_all();
 }

@@ -54,21 +54,42 @@ void BillboardSprite::Draw() {
     }
     glColor4d(colour.r, colour.g, colour.b, colour.a);
     glRotated(rotation, 0.0, 0.0, 1.0);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3fv(c0);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3fv(c1);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3fv(c2);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3fv(c3);
-    glEnd();
+    if (tileCorners != nullptr) {
+        DrawTiles(c0, c1, c3);
+    } else {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3fv(c0);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3fv(c1);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3fv(c2);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3fv(c3);
+        glEnd();
+    }
     if (depthTest) {
         glEnable(GL_DEPTH_TEST);
     }
     glDisable(GL_TEXTURE_2D);
     glPopMatrix();
+}
+
+void BillboardSprite::DrawTiles(const float* c0, const float* c1, const float* c3) const {
+    // The unit square's (u, v) goes to c0 + u (c1 - c0) + v (c3 - c0): the
+    // tiles lie in the plane of the whole quad, textured as it would be.
+    const GLfloat toQuad[16] = {c1[0] - c0[0], c1[1] - c0[1], c1[2] - c0[2], 0.0f,
+                                c3[0] - c0[0], c3[1] - c0[1], c3[2] - c0[2], 0.0f,
+                                0.0f,          0.0f,          1.0f,          0.0f,
+                                c0[0],         c0[1],         c0[2],         1.0f};
+    glMultMatrixf(toQuad);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, tileCorners);
+    glTexCoordPointer(2, GL_FLOAT, 0, tileCorners);
+    glDrawArrays(GL_QUADS, 0, tileCornerCount);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void OverlaySprite::RenderOverlay() {

@@ -43,6 +43,15 @@ public:
     // Degrees about the world z axis through the origin, applied to the
     // modelview before the quad.
     double rotation = 0.0;
+    // When set, only these parts of the square are drawn: tileCornerCount
+    // corners of quads in the unit square, two floats each, (0, 0) at the
+    // quad's first corner and (1, 1) at its third, which double as texture
+    // coordinates. For mostly transparent textures; the owner keeps them.
+    const float* tileCorners = nullptr;
+    int32_t tileCornerCount = 0;
+
+private:
+    void DrawTiles(const float* c0, const float* c1, const float* c3) const;
 };
 
 // A rectangle over the scene in window fractions, centred on position x, y
