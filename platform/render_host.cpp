@@ -10,6 +10,7 @@
 #include "scene/random.h"
 #include "settings/settings.h"
 
+#include <GL/gl.h>
 #include <png.h>
 
 #include <cerrno>
@@ -46,6 +47,10 @@ RenderRun* run = nullptr;
 void SwapRenderedFrame() {
     RenderRun& r = *run;
     ++r.frame;
+    // Every frame is finished as a swap would finish it, also those not
+    // kept: otherwise a threaded software renderer queues frame after frame
+    // of pending drawing, and the process grows by hundreds of MB.
+    glFinish();
     if (r.failed || r.frame % r.options->every != 0) {
         return;
     }
