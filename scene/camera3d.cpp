@@ -16,6 +16,10 @@ FlightCamera Camera;
 
 namespace {
 
+// The eye of the last Apply, of whichever camera: the origin of what the
+// modelview holds.
+Vector3d appliedOrigin;
+
 enum RotateMode : int32_t { kNoRoll = 0, kClockwise = 1, kCounterClockwise = 2, kRandomRoll = 3 };
 
 // The stored value is user-editable text; anything unknown means the
@@ -88,13 +92,23 @@ void FlightCamera::Update() {
     SinCosDegrees(rollAngle_, up_.x, up_.y);
 }
 
+void FlightCamera::MoveEyeTo(double z) {
+    eye_.z = z;
+    lookAt_ = eye_;
+    lookAt_.z -= 1000.0;
+}
+
 void FlightCamera::Apply() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(fovY_, aspect_, zNear_, zFar_);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(eye_.x, eye_.y, eye_.z, lookAt_.x, lookAt_.y, lookAt_.z, up_.x, up_.y, up_.z);
+    Vector3d ahead = lookAt_;
+    ahead -= eye_;
+    gluLookAt(0.0, 0.0, 0.0, ahead.x, ahead.y, ahead.z, up_.x, up_.y, up_.z);
+    appliedEye_ = eye_;
+    appliedOrigin = eye_;
 
     // The planes come from the matrices GL actually holds, so visibility
     // tests agree with what is drawn.
@@ -134,7 +148,8 @@ bool FlightCamera::ProjectToScreen(const Vector3d& point, Vector3d& out) const {
     GLdouble wx = 0.0;
     GLdouble wy = 0.0;
     GLdouble wz = 0.0;
-    if (gluProject(point.x, point.y, point.z, modelview, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
+    const Vector3d p = RelativeToEye(point);
+    if (gluProject(p.x, p.y, p.z, modelview, projection, viewport, &wx, &wy, &wz) != GL_TRUE) {
         return false;
     }
     // The viewport is the whole window (set with the render size).
@@ -149,13 +164,21 @@ bool FlightCamera::ProjectToScreen(const Vector3d& point, Vector3d& out) const {
     return true;
 }
 
-bool FlightCamera::IsPointOutsideFrustum(const Vector3d& p) const {
+bool FlightCamera::IsPointOutsideFrustum(const Vector3d& world) const {
+    Vector3d p = world;
+    p -= appliedEye_;
     for (const auto& plane : frustumPlanes_) {
         if (plane[0] * p.x + plane[1] * p.y + plane[2] * p.z + plane[3] < 0.0) {
             return true;
         }
     }
     return false;
+}
+
+Vector3d RelativeToEye(const Vector3d& world) {
+    Vector3d relative = world;
+    relative -= appliedOrigin;
+    return relative;
 }
 
 void ConfigureCamera() { Camera.Configure(); }

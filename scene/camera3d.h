@@ -19,17 +19,26 @@ public:
     void SetAspect(double aspect);
     // Flight and roll for one frame of FrameSeconds.
     void Update();
+    // Puts the eye at z on the flight axis, where a flight that long would
+    // have brought it; everything is placed against the eye, so the scene
+    // follows. For checks of long flights.
+    void MoveEyeTo(double z);
     // Projection and view for the 3D render; keeps the frustum planes of
     // these matrices and leaves GL_DEPTH_TEST on and GL_MODELVIEW selected.
+    // The modelview holds only the view's rotation, with the eye at the
+    // origin: far out on the flight a single-precision vertex or matrix
+    // would lose whole units, so world positions reach GL as
+    // RelativeToEye(position), subtracted in double.
     void Apply();
 
-    // Window position of a world point under the current GL matrices and
+    // Window position of a world point, taken relative to the eye of the
+    // last Apply, under the current GL matrices and
     // viewport (the whole window): x 0..1 to the right, y 0..1 downward, z
     // window depth. False, with out unchanged, for a point in the eye's
     // plane (it has no projection) or an empty viewport.
     bool ProjectToScreen(const Vector3d& point, Vector3d& out) const;
-    // Against the planes of the last Apply: true when the point is on the
-    // outer side of any of them.
+    // Against the planes of the last Apply: true when the world point is
+    // on the outer side of any of them.
     bool IsPointOutsideFrustum(const Vector3d& p) const;
 
     double EyeZ() const { return eye_.z; }
@@ -60,8 +69,11 @@ private:
     // Ahead of the eye from the start, so the view is never degenerate.
     Vector3d lookAt_{0.0, 0.0, -1000.0};
     Vector3d up_{0.0, 1.0, 0.0};
-    // Right, left, bottom, top, near, far; (a, b, c, d) each, unnormalised.
+    // Right, left, bottom, top, near, far; (a, b, c, d) each, unnormalised,
+    // for points relative to appliedEye_.
     double frustumPlanes_[6][4] = {};
+    // The eye at the last Apply.
+    Vector3d appliedEye_;
     double rollAngle_ = 0.0;
     bool reversalArmed_ = false;
     double rollRate_ = 0.0;
@@ -70,6 +82,10 @@ private:
 
 // The one camera of the saver.
 extern FlightCamera Camera;
+
+// A world position as GL is to get it: relative to the eye of the camera
+// applied last, whose rotation alone the modelview holds.
+Vector3d RelativeToEye(const Vector3d& world);
 
 // On each size notification of the GL window, before SetAspect.
 void ConfigureCamera();

@@ -33,8 +33,8 @@ void ConstellationLine::Render() {
     }
     float a[3];
     float b[3];
-    endA.ToFloats(a);
-    endB.ToFloats(b);
+    RelativeToEye(endA).ToFloats(a);
+    RelativeToEye(endB).ToFloats(b);
     glColor4f(0.25f, 0.25f, 0.25f, static_cast<float>(distanceFade * fadeIn));
     glPushMatrix();
     glBegin(GL_LINES);

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include "saver/render_size.h"
+#include "scene/camera3d.h"
 
 namespace skyloom {
 
@@ -29,7 +30,7 @@ void BillboardSprite::Draw() {
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     const Vector3d right(m[0], m[4], m[8]);
     const Vector3d up(m[1], m[5], m[9]);
-    const Vector3d& p = position;
+    const Vector3d p = RelativeToEye(position);
     const double s = size;
     const GLfloat c0[3] = {static_cast<GLfloat>(p.x + s * (-right.x - up.x)),
                            static_cast<GLfloat>(p.y + s * (-right.y - up.y)),

@@ -40,8 +40,8 @@ class BillboardSprite : public SceneSprite {
 public:
     void Draw() override;
 
-    // Degrees about the world z axis through the origin, applied to the
-    // modelview before the quad.
+    // Degrees about the flight axis (the world z axis, on which the eye
+    // always stays), applied to the modelview before the quad.
     double rotation = 0.0;
     // When set, only these parts of the square are drawn: tileCornerCount
     // corners of quads in the unit square, two floats each, (0, 0) at the

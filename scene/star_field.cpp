@@ -141,7 +141,7 @@ void Star::Render() {
     if (alpha <= 0.0) {
         return;  // the alpha test would discard it anyway
     }
-    AddPoint(pointSize >= 2.0 ? largePoints : smallPoints, position, colour, alpha);
+    AddPoint(pointSize >= 2.0 ? largePoints : smallPoints, RelativeToEye(position), colour, alpha);
 }
 
 void DrawStarBatch() { FlushBatches(); }

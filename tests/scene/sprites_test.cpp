@@ -33,6 +33,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(gl.Create(kWidth, kHeight));
         SetRenderSize(kWidth, kHeight);
+        // Billboards are drawn relative to the eye of the camera applied
+        // last, which an earlier test may have left far along the flight.
+        FlightCamera origin;
+        origin.Configure();
+        origin.SetAspect(GetRenderAspect());
+        origin.Apply();
         SetSceneRenderState();
         whiteTexture = MakeSolidTexture(64, 64, 255);
         glClear(GL_COLOR_BUFFER_BIT);
