@@ -56,7 +56,7 @@ double CoveringHalfSize(double distance) {
 
 }  // namespace
 
-Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const NebulaTileMask& tiles, double coverage,
+Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask& tiles, double coverage,
                const ColorRGBA& colour)
     : tileCorners_(VisibleTileCorners(tiles)), colour_(colour), coverage_(coverage) {
     texture_ = UploadAlphaTexture(texels, textureSize);

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "objects/nebula_tiles.h"
 #include "objects/nebula_worker.h"
 #include "scene/scene_node.h"
 #include "scene/sprites.h"
+#include "scene/texture_tiles.h"
 #include "scene/vecmath.h"
 
 namespace skyloom {
@@ -22,7 +22,7 @@ public:
     // generator and creates its billboard, which draws only the visible
     // tiles. colour on the 0..255 scale; coverage in percent of visible
     // texels. Needs a current GL context.
-    Nebula(const uint8_t* texels, int32_t textureSize, const NebulaTileMask& tiles, double coverage,
+    Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask& tiles, double coverage,
            const ColorRGBA& colour);
     // Deletes the texture; the billboard goes by its finished flag.
     ~Nebula() override;

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "objects/nebula_color.h"
-#include "objects/nebula_tiles.h"
+#include "scene/texture_tiles.h"
 #include "scene/vecmath.h"
 
 namespace skyloom {
@@ -51,7 +51,7 @@ public:
     const uint8_t* ReadyTexels() const { return texels_.get(); }
     double ReadyCoverage() const { return coverage_; }
     const ColorRGBA& ReadyColor() const { return nextColor_; }
-    const NebulaTileMask& ReadyTiles() const { return tiles_; }
+    const TextureTileMask& ReadyTiles() const { return tiles_; }
     // The texture has been used up; the producer may make the next one.
     void TakeTexture();
     // Blocks until the state is ready. Only while a producer runs that has
@@ -71,7 +71,7 @@ private:
     int32_t size_ = 0;
     double coverage_ = 0.0;
     ColorRGBA nextColor_;
-    NebulaTileMask tiles_;
+    TextureTileMask tiles_;
 };
 
 struct NebulaWorkerSettings {

@@ -1,4 +1,4 @@
-#include "objects/nebula_tiles.h"
+#include "scene/texture_tiles.h"
 
 #include <algorithm>
 
@@ -20,8 +20,8 @@ bool AnyAlphaIn(const uint8_t* texels, int32_t size, int32_t x0, int32_t y0, int
 
 }  // namespace
 
-void FindVisibleTiles(const uint8_t* texels, int32_t size, NebulaTileMask& mask) {
-    mask.tilesPerSide = std::clamp(size, 1, kNebulaTilesPerSide);
+void FindVisibleTiles(const uint8_t* texels, int32_t size, TextureTileMask& mask) {
+    mask.tilesPerSide = std::clamp(size, 1, kTextureTilesPerSide);
     mask.visible.fill(0);
     const int32_t tile = size / mask.tilesPerSide;
     for (int32_t ty = 0; ty < mask.tilesPerSide; ++ty) {
@@ -30,17 +30,17 @@ void FindVisibleTiles(const uint8_t* texels, int32_t size, NebulaTileMask& mask)
             const int32_t y0 = std::max(0, ty * tile - 1);
             const int32_t x1 = std::min(size, (tx + 1) * tile + 1);
             const int32_t y1 = std::min(size, (ty + 1) * tile + 1);
-            mask.visible[ty * kNebulaTilesPerSide + tx] = AnyAlphaIn(texels, size, x0, y0, x1, y1) ? 1 : 0;
+            mask.visible[ty * kTextureTilesPerSide + tx] = AnyAlphaIn(texels, size, x0, y0, x1, y1) ? 1 : 0;
         }
     }
 }
 
-std::vector<float> VisibleTileCorners(const NebulaTileMask& mask) {
+std::vector<float> VisibleTileCorners(const TextureTileMask& mask) {
     std::vector<float> corners;
     const int32_t n = mask.tilesPerSide;
     for (int32_t ty = 0; ty < n; ++ty) {
         for (int32_t tx = 0; tx < n; ++tx) {
-            if (mask.visible[ty * kNebulaTilesPerSide + tx] == 0) {
+            if (mask.visible[ty * kTextureTilesPerSide + tx] == 0) {
                 continue;
             }
             const float u0 = static_cast<float>(tx) / n;

@@ -1,4 +1,4 @@
-#include "objects/nebula_tiles.h"
+#include "scene/texture_tiles.h"
 
 #include <GL/gl.h>
 
@@ -35,11 +35,11 @@ void SetAlpha(std::vector<uint8_t>& texels, int32_t size, int32_t x, int32_t y, 
     texels[(static_cast<size_t>(y) * size + x) * 4 + 3] = alpha;
 }
 
-std::vector<int> VisibleTiles(const NebulaTileMask& mask) {
+std::vector<int> VisibleTiles(const TextureTileMask& mask) {
     std::vector<int> tiles;
     for (int ty = 0; ty < mask.tilesPerSide; ++ty) {
         for (int tx = 0; tx < mask.tilesPerSide; ++tx) {
-            if (mask.visible[ty * kNebulaTilesPerSide + tx] != 0) {
+            if (mask.visible[ty * kTextureTilesPerSide + tx] != 0) {
                 tiles.push_back(ty * 100 + tx);
             }
         }
@@ -47,31 +47,31 @@ std::vector<int> VisibleTiles(const NebulaTileMask& mask) {
     return tiles;
 }
 
-TEST(NebulaTilesTest, ATexelInsideATileMarksOnlyThatTile) {
+TEST(TextureTilesTest, ATexelInsideATileMarksOnlyThatTile) {
     // 256 texels: tiles of 8.
     std::vector<uint8_t> texels = ClearTexels(256);
     SetAlpha(texels, 256, 8 * 5 + 3, 8 * 7 + 4, 1);
-    NebulaTileMask mask;
+    TextureTileMask mask;
     FindVisibleTiles(texels.data(), 256, mask);
     EXPECT_EQ(mask.tilesPerSide, 32);
     EXPECT_EQ(VisibleTiles(mask), (std::vector<int>{705}));
 }
 
-TEST(NebulaTilesTest, ATexelOnATileBorderMarksTheNeighboursThatFilterIt) {
+TEST(TextureTilesTest, ATexelOnATileBorderMarksTheNeighboursThatFilterIt) {
     std::vector<uint8_t> texels = ClearTexels(256);
     // Last column and last row of tile (2, 3): linear filtering reaches it
     // from the tiles to the right, below, and diagonally.
     SetAlpha(texels, 256, 8 * 3 + 7, 8 * 2 + 7, 200);
-    NebulaTileMask mask;
+    TextureTileMask mask;
     FindVisibleTiles(texels.data(), 256, mask);
     EXPECT_EQ(VisibleTiles(mask), (std::vector<int>{203, 204, 303, 304}));
 }
 
-TEST(NebulaTilesTest, TheTextureEdgesAndAFullTextureAreHandled) {
+TEST(TextureTilesTest, TheTextureEdgesAndAFullTextureAreHandled) {
     std::vector<uint8_t> texels = ClearTexels(64);
     SetAlpha(texels, 64, 0, 0, 9);
     SetAlpha(texels, 64, 63, 63, 9);
-    NebulaTileMask mask;
+    TextureTileMask mask;
     FindVisibleTiles(texels.data(), 64, mask);
     EXPECT_EQ(VisibleTiles(mask), (std::vector<int>{0, 3131}));
 
@@ -80,19 +80,19 @@ TEST(NebulaTilesTest, TheTextureEdgesAndAFullTextureAreHandled) {
     EXPECT_EQ(VisibleTiles(mask).size(), 32u * 32u);
 }
 
-TEST(NebulaTilesTest, TexturesSmallerThanTheGridGetATilePerTexel) {
+TEST(TextureTilesTest, TexturesSmallerThanTheGridGetATilePerTexel) {
     std::vector<uint8_t> texels = ClearTexels(4);
     SetAlpha(texels, 4, 0, 3, 50);
-    NebulaTileMask mask;
+    TextureTileMask mask;
     FindVisibleTiles(texels.data(), 4, mask);
     EXPECT_EQ(mask.tilesPerSide, 4);
     EXPECT_EQ(VisibleTiles(mask), (std::vector<int>{200, 201, 300, 301}));
 }
 
-TEST(NebulaTilesTest, CornersSpanEachVisibleTileInTheQuadsWinding) {
-    NebulaTileMask mask;
+TEST(TextureTilesTest, CornersSpanEachVisibleTileInTheQuadsWinding) {
+    TextureTileMask mask;
     mask.tilesPerSide = 4;
-    mask.visible[1 * kNebulaTilesPerSide + 2] = 1;
+    mask.visible[1 * kTextureTilesPerSide + 2] = 1;
     const std::vector<float> corners = VisibleTileCorners(mask);
     // Counter-clockwise from the tile's first corner, as the whole quad.
     EXPECT_EQ(corners, (std::vector<float>{0.5f, 0.25f, 0.75f, 0.25f, 0.75f, 0.5f, 0.5f, 0.5f}));
@@ -162,7 +162,7 @@ TEST_F(TiledBillboardTest, TilesDrawWhatTheWholeQuadDraws) {
     sprite->rotation = 23.0;
     const Framebuffer whole = Draw(*sprite);
 
-    NebulaTileMask mask;
+    TextureTileMask mask;
     FindVisibleTiles(texels.data(), kTexture, mask);
     const std::vector<float> corners = VisibleTileCorners(mask);
     ASSERT_LT(corners.size(), 8u * 32u * 32u / 2u) << "most tiles should be empty";
