@@ -208,6 +208,30 @@ TEST_F(FarFlightTest, RolledBillboardOfANebula) {
         });
 }
 
+TEST_F(FarFlightTest, TiledBillboardOfANebula) {
+    // The square cut into four tiles, each in the winding of the whole quad.
+    static const float kTiles[] = {0.0f, 0.0f, 0.5f, 0.0f, 0.5f, 0.5f, 0.0f, 0.5f,  //
+                                   0.5f, 0.0f, 1.0f, 0.0f, 1.0f, 0.5f, 0.5f, 0.5f,  //
+                                   0.5f, 0.5f, 1.0f, 0.5f, 1.0f, 1.0f, 0.5f, 1.0f,  //
+                                   0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 0.0f, 1.0f};
+    BillboardSprite* sprite = nullptr;
+    ExpectAsSteadyFarAway(
+        "tiled billboard",
+        [&](const Vector3d& eye) {
+            sprite = new BillboardSprite;
+            sprite->position = Ahead(eye, 9000.0, 0.0, 60000.0);
+            sprite->size = 8000.0;
+            sprite->rotation = 30.0;
+            sprite->texture = glowTexture;
+            sprite->tileCorners = kTiles;
+            sprite->tileCornerCount = 16;
+        },
+        [&](FlightCamera&) {
+            sprite->Draw();
+            return DrawnCentre();
+        });
+}
+
 TEST_F(FarFlightTest, StarsOfTheBatch) {
     ExpectAsSteadyFarAway(
         "star",
