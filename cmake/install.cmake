@@ -55,15 +55,14 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${SKYLOOM_HOMEPAGE_URL})
-# The configuration window loads Qt's X11 platform plugin at run time, which
-# no library dependency names.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt's X11 platform plugin, which the configuration window loads at run
+# time, ships in libqt6gui6, a library the programs link anyway.
 find_program(SKYLOOM_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(SKYLOOM_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   # What dpkg-shlibdeps finds on Debian 12.
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libc6, libstdc++6, libgcc-s1, libopengl0, libglx0, libglu1-mesa | libglu1, libegl1, libx11-6, libxext6, libxrandr2, libjpeg62-turbo, libpng16-16, libinih1, libglib2.0-0, libqt6widgets6, libqt6network6, libqt6gui6, libqt6core6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libopengl0, libglx0, libglu1-mesa | libglu1, libegl1, libx11-6, libxext6, libxrandr2, libjpeg62-turbo, libpng16-16, libinih1, libglib2.0-0, libqt6widgets6, libqt6network6, libqt6gui6, libqt6core6")
 endif()
 # GL needs a driver, not only libGL; the dialog opens pages and links with the desktop's tools.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, xdg-utils")
