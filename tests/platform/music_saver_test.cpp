@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/support/music_fixtures.h"
+#include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
@@ -30,7 +31,7 @@ using namespace skyloom::testing;
 constexpr int kStartMs = 15'000;
 constexpr int kRecordWaitMs = 5000;
 // The player is gone within two seconds of the saver's end.
-constexpr int kClosedWithinMs = 2000;
+constexpr int kClosedWithinMs = 2000 * kSanitizerSlowdown;
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     const int64_t deadline = MonotonicMs() + milliseconds;

@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/support/music_fixtures.h"
+#include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
@@ -38,9 +39,9 @@ using namespace skyloom::testing;
 constexpr int kStartMs = 15'000;
 constexpr int kRecordWaitMs = 5000;
 // The saver notices a fault and ends within this.
-constexpr int kEndsWithinMs = 1000;
+constexpr int kEndsWithinMs = 1000 * kSanitizerSlowdown;
 // Its player, asked to quit, is gone within this.
-constexpr int kPlayerGoneWithinMs = 2000;
+constexpr int kPlayerGoneWithinMs = 2000 * kSanitizerSlowdown;
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     const int64_t deadline = MonotonicMs() + milliseconds;

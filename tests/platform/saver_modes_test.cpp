@@ -5,6 +5,7 @@
 
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
@@ -191,10 +192,10 @@ protected:
     }
 
     // Milliseconds until the saver exits with the expected code, failing
-    // when it takes longer than limit.
+    // when it takes longer than limit (times the sanitizers' slowdown).
     int64_t ExitLatency(int expectedCode, int limitMs) {
         const int64_t start = MonotonicMs();
-        const std::optional<int> code = saver.WaitForExit(limitMs);
+        const std::optional<int> code = saver.WaitForExit(limitMs * testing::kSanitizerSlowdown);
         const int64_t latency = MonotonicMs() - start;
         EXPECT_EQ(code, expectedCode) << "after " << latency << " ms; output:\n" << saver.Output();
         return latency;
@@ -334,7 +335,7 @@ TEST_F(SaverModesTest, BailCountdownEndsTheSaverAfterItsSeconds) {
     const int64_t ranMs = MonotonicMs() - saver.StartedMs();
     EXPECT_EQ(code, 0) << saver.Output();
     EXPECT_GE(ranMs, 2000);
-    EXPECT_LT(ranMs, 6000);
+    EXPECT_LT(ranMs, 6000 * testing::kSanitizerSlowdown);
 }
 
 TEST_F(SaverModesTest, PrimaryMonitorOnlyDrawsOnThePrimaryMonitor) {

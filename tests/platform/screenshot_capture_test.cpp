@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/support/gl_test_support.h"
+#include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
@@ -313,7 +314,7 @@ TEST_F(ScreenshotCaptureTest, WindowPictureHoldsAStarField) {
     XSetInputFocus(display, top, RevertToParent, CurrentTime);
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(display, top, &attributes));
-    SleepMs(3000);
+    SleepMs(3000 * testing::kSanitizerSlowdown);
     PressKey(XK_F5);
     const long bytes = 54 + static_cast<long>(attributes.width * 3 + 3) / 4 * 4 * attributes.height;
     ASSERT_TRUE(WaitForPicture(Home() + "/" + ShotName(0), bytes)) << saver.Output();
