@@ -13,10 +13,11 @@
 // Ctrl-C (or SIGTERM) ends the run early with the figures so far.
 // --texture-cap sets MaxTextureSizePixels: nebula textures of 1024 pixels
 // take most of a long run's time, and smaller ones leave the bookkeeping as
-// it is. Under llvmpipe the resident memory climbs for the first twenty or
-// so simulated minutes while the driver compiles shader variants, hence the
-// warm-up of 30 minutes by default; softpipe (GALLIUM_DRIVER=softpipe)
-// stays flat from the first minute but is several times slower.
+// it is. Under llvmpipe the resident memory climbs by 100 MiB or more, by
+// a different amount from run to run, for the first one to two simulated
+// hours and then stays level, hence the warm-up of two hours by default;
+// softpipe (GALLIUM_DRIVER=softpipe) stays flat from the first minute but
+// is several times slower.
 // The full run, a simulated day at 10 frames a second with default settings
 // and with the maximum scene (FactorNumStars, FactorNumSuns and
 // FactorNumNebulae all 1):
@@ -72,7 +73,7 @@ struct Options {
     bool maximumScene = true;
     int width = 64;
     int height = 36;
-    double warmupSeconds = 30.0 * 60.0;
+    double warmupSeconds = 2.0 * 3600.0;
     int64_t rssMarginKiB = 16 * 1024;
     uint32_t seed = 20'261'207;
     int32_t textureCap = 0;
