@@ -7,9 +7,9 @@ set_target_properties(skyloom_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_B
 
 # Short runs with small nebula textures, which would otherwise take most of
 # the time. Under llvmpipe the resident memory grows by 100 MiB or more over
-# the first one to two simulated hours, by a different amount each run, and
-# then stays level, so the default scene runs on softpipe, whose memory stays
-# flat, and is held to a tight margin; the maximum scene is too slow there
+# the first simulated hours, by a different amount each run, and may move by
+# tens of MiB later, so the default scene runs on softpipe, whose memory
+# stays flat, and is held to a tight margin; the maximum scene is too slow there
 # and runs on llvmpipe, where the margin only catches gross leaks.
 function(skyloom_soak_test)
   add_test(NAME bench.soak_default

@@ -14,10 +14,11 @@
 // --texture-cap sets MaxTextureSizePixels: nebula textures of 1024 pixels
 // take most of a long run's time, and smaller ones leave the bookkeeping as
 // it is. Under llvmpipe the resident memory climbs by 100 MiB or more, by
-// a different amount from run to run, for the first one to two simulated
-// hours and then stays level, hence the warm-up of two hours by default;
-// softpipe (GALLIUM_DRIVER=softpipe) stays flat from the first minute but
-// is several times slower.
+// a different amount from run to run, over the first simulated hours and
+// may still move up and down by tens of MiB later, none of it the saver's:
+// softpipe (GALLIUM_DRIVER=softpipe), several times slower, stays flat from
+// the first minute over hours. Hence the warm-up of two hours by default,
+// and softpipe where the memory figure matters.
 // The full run, a simulated day at 10 frames a second with default settings
 // and with the maximum scene (FactorNumStars, FactorNumSuns and
 // FactorNumNebulae all 1):
