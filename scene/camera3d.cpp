@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "saver/frame_clock.h"
@@ -15,6 +16,8 @@ namespace skyloom {
 FlightCamera Camera;
 
 namespace {
+
+constexpr double kMaxFovY = 170.0;
 
 // The eye of the last Apply, of whichever camera: the origin of what the
 // modelview holds.
@@ -57,7 +60,9 @@ void FlightCamera::SetAspect(double aspect) {
         return;
     }
     aspect_ = aspect;
-    fovY_ = horizontalFov_ / aspect;
+    // In a window much taller than wide the quotient reaches 180 degrees,
+    // where the perspective turns the picture over; it stops short of that.
+    fovY_ = std::min(horizontalFov_ / aspect, kMaxFovY);
 }
 
 void FlightCamera::Update() {

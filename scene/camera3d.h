@@ -14,7 +14,8 @@ public:
     // Field of view, speed and roll direction from the settings. A
     // CameraRotateEnum outside 0..3 counts as 3 (random roll).
     void Configure();
-    // aspect = window width / height; the vertical field of view follows.
+    // aspect = window width / height; the vertical field of view follows,
+    // up to 170 degrees for very tall windows.
     // A value that is not positive and finite is ignored.
     void SetAspect(double aspect);
     // Flight and roll for one frame of FrameSeconds.

@@ -276,6 +276,36 @@ protected:
     OffscreenGlContext gl;
 };
 
+TEST_F(CameraTest, VerticalFovStopsShortOfHalfATurnInTallWindows) {
+    FlightCamera camera;
+    camera.Configure();
+    // 150.38 degrees across a 9:16 portrait screen would be 267 upright.
+    camera.SetAspect(9.0 / 16.0);
+    EXPECT_DOUBLE_EQ(camera.FovY(), 170.0);
+    // Where the quotient is below the limit it stands.
+    camera.SetAspect(0.9);
+    EXPECT_NEAR(camera.FovY(), 150.38 / 0.9, 1e-3);
+}
+
+TEST_F(CameraGlTest, APortraitWindowSeesUpwardUpAndAheadInTheMiddle) {
+    CameraRotateEnum.Set(0);
+    FlightCamera camera;
+    SizeWindow(camera, 270, 480);
+    Frame(camera, 0.5);
+    camera.Apply();
+    Vector3d centre;
+    ASSERT_TRUE(camera.ProjectToScreen(camera.LookAt(), centre));
+    EXPECT_NEAR(centre.x, 0.5, 1e-6);
+    EXPECT_NEAR(centre.y, 0.5, 1e-6);
+    // A point above the flight axis shows in the upper half (y runs down).
+    Vector3d above = camera.LookAt();
+    above.y += 100.0;
+    Vector3d shown;
+    ASSERT_TRUE(camera.ProjectToScreen(above, shown));
+    EXPECT_LT(shown.y, 0.5);
+    EXPECT_FALSE(camera.IsPointOutsideFrustum(above));
+}
+
 TEST_F(CameraGlTest, LookAtPointProjectsToTheCentreOnAnyWindow) {
     struct Window {
         int width;
