@@ -184,9 +184,12 @@ TEST_F(StarFieldTest, StarOnTheAxisEndsOnlyOnceTheCameraHasPassedIt) {
 }
 
 TEST(ConstellationLines, LatchHoldsBetween17And24) {
+    // Ahead of wherever earlier tests left the camera.
+    const Vector3d ahead1(0, 0, Camera.EyeZ() - 1.0);
+    const Vector3d ahead2(0, 0, Camera.EyeZ() - 2.0);
     std::vector<ConstellationLine*> lines;
     for (int i = 0; i < 25; ++i) {
-        lines.push_back(new ConstellationLine(Vector3d(0, 0, -1), Vector3d(0, 0, -2)));
+        lines.push_back(new ConstellationLine(ahead1, ahead2));
     }
     EXPECT_TRUE(TooManyConstellationLines());
     auto finishOldest = [&lines](int keep) {
@@ -204,7 +207,7 @@ TEST(ConstellationLines, LatchHoldsBetween17And24) {
     finishOldest(16);
     EXPECT_FALSE(TooManyConstellationLines());
     for (int i = 0; i < 4; ++i) {
-        lines.push_back(new ConstellationLine(Vector3d(0, 0, -1), Vector3d(0, 0, -2)));
+        lines.push_back(new ConstellationLine(ahead1, ahead2));
     }
     EXPECT_FALSE(TooManyConstellationLines());  // 20 lines, latch clear
     DeleteAllSceneNodes();
