@@ -1,6 +1,7 @@
 #include "platform/saver_framework.h"
 
 #include "platform/command_line.h"
+#include "platform/crash_signals.h"
 #include "platform/desktop_capture.h"
 #include "platform/detached_process.h"
 #include "platform/executable_path.h"
@@ -383,6 +384,9 @@ void RunEventLoop() {
 int RunSaver(const CommandLine& line) {
     if (!InstallTerminationSignalPipe()) {
         std::fprintf(stderr, "Skyloom: cannot watch for termination signals; they end the saver abruptly.\n");
+    }
+    if (!InstallCrashTeardown()) {
+        std::fprintf(stderr, "Skyloom: cannot watch for crashes; a crash may leave the music player running.\n");
     }
     if (line.showFrameRate) {
         ShowFrameRateThisRun();

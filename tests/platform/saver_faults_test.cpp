@@ -290,6 +290,30 @@ INSTANTIATE_TEST_SUITE_P(Termination, SaverSignalTest, ::testing::Values(SIGINT,
                              return std::string(sigabbrev_np(info.param));
                          });
 
+// A crash still stops the player; the saver then dies of the signal (or,
+// under a sanitizer, of its report) instead of pretending a clean end.
+class SaverCrashTest : public SaverFaultsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SaverCrashTest, TakesItsPlayerWithIt) {
+    StartFullScreenSaver(true);
+    saver.Signal(GetParam());
+    const std::optional<int> code = saver.WaitForExit(kEndsWithinMs + 2000);
+    ASSERT_TRUE(code.has_value()) << "still running; output:\n" << saver.Output();
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    EXPECT_NE(*code, 0) << saver.Output();
+#else
+    EXPECT_EQ(*code, 128 + GetParam()) << saver.Output();
+#endif
+    ExpectNothingLeft();
+    EXPECT_EQ(SaverWindow(), 0u);
+    EXPECT_FALSE(KeyboardGrabbed());
+}
+
+INSTANTIATE_TEST_SUITE_P(Crash, SaverCrashTest, ::testing::Values(SIGSEGV, SIGABRT, SIGFPE),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(sigabbrev_np(info.param));
+                         });
+
 TEST_F(SaverFaultsTest, StoppedAndContinuedItFliesOnAndStillAnswers) {
     StartFullScreenSaver(false);
     // Frames are coming: the picture changes.
