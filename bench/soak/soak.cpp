@@ -21,7 +21,8 @@
 // and softpipe where the memory figure matters.
 // The full run, a simulated day at 10 frames a second with default settings
 // and with the maximum scene (FactorNumStars, FactorNumSuns and
-// FactorNumNebulae all 1):
+// FactorNumNebulae all 1, and constellation lines on, the one kind of
+// object off by default):
 //   tests/support/run-isolated build/bin/skyloom_soak --hours 24 --fps 10 --size 64x36 --texture-cap 64
 
 #include <csignal>
@@ -180,6 +181,7 @@ bool RunScene(const Options& o, const char* scene, bool maximum, Report& r) {
         FactorNumStars.Set(1.0f);
         FactorNumSuns.Set(1.0f);
         FactorNumNebulae.Set(1.0f);
+        ConstellationLines.Set(true);
     }
     MaxTextureSizePixels.Set(o.textureCap);
     SimulatedClockSource clock(static_cast<int64_t>(o.fps) * kTicksPerFrame);
