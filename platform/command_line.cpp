@@ -365,7 +365,9 @@ const char* UsageText() {
            "  --desktop FILE  a PNG picture the desktop fade starts from\n"
            "Environment:\n"
            "  SKYLOOM_ASSUME_ACCELERATED=1   treat a software OpenGL renderer (llvmpipe,\n"
-           "                                 softpipe, swrast) as hardware accelerated\n";
+           "                                 softpipe, swrast) as hardware accelerated\n"
+           "  SKYLOOM_FRAME_TIMEOUT=SECONDS  end the saver when a frame hangs this long\n"
+           "                                 (30; 0: never)\n";
 }
 
 }  // namespace skyloom

@@ -6,6 +6,7 @@
 #include "platform/detached_process.h"
 #include "platform/executable_path.h"
 #include "platform/frame_pacer.h"
+#include "platform/frame_watchdog.h"
 #include "platform/glx_visual.h"
 #include "platform/key_translation.h"
 #include "platform/render_host.h"
@@ -18,6 +19,7 @@
 #include "saver/api_result.h"
 #include "saver/default_saver_proc.h"
 #include "saver/entry.h"
+#include "saver/fatal_exit.h"
 #include "saver/gl_window.h"
 #include "saver/overlay_pass.h"
 #include "settings/settings.h"
@@ -28,12 +30,15 @@
 
 #include <poll.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <system_error>
 
 namespace skyloom {
 
@@ -352,7 +357,22 @@ void WaitForWork() {
     ppoll(fds, count, waitNs >= 0 ? &timeout : nullptr, nullptr);
 }
 
+// Seconds the emergency teardown gets after a hung frame: it may need the
+// very display that stopped answering.
+constexpr unsigned kHangTeardownSeconds = 2;
+
+void EndHungSaver(int64_t stuckMs) {
+    std::fprintf(stderr, "Skyloom: a frame has not finished for %lld s; the display stopped answering. Ending.\n",
+                 static_cast<long long>(stuckMs / 1000));
+    // SIGALRM's default action ends the process should the teardown hang.
+    alarm(kHangTeardownSeconds);
+    FatalExit(1);
+}
+
 void RunEventLoop() {
+    int64_t frameTimeoutMs = FrameTimeoutMsFromEnvironment();
+    // Armed once the first frame is done: that one compiles most shaders.
+    std::optional<FrameWatchdog> watchdog;
     while (!fw.loopEnded) {
         DrainXEvents();
         if (fw.loopEnded) {
@@ -370,7 +390,20 @@ void RunEventLoop() {
             const int64_t now = MonotonicNs();
             if (fw.pacer.TimeUntilDue(now) == 0) {
                 fw.pacer.FrameStarted(now);
+                if (watchdog) {
+                    watchdog->FrameStarted();
+                }
                 GlWindowProc(WindowEvent{WindowMessage::Paint});
+                if (watchdog) {
+                    watchdog->FrameEnded();
+                } else if (frameTimeoutMs > 0) {
+                    try {
+                        watchdog.emplace(frameTimeoutMs, EndHungSaver);
+                    } catch (const std::system_error&) {
+                        std::fprintf(stderr, "Skyloom: cannot watch for hung frames; a hung display keeps the saver.\n");
+                        frameTimeoutMs = 0;
+                    }
+                }
             }
         }
         if (!fw.loopEnded) {

@@ -314,6 +314,37 @@ INSTANTIATE_TEST_SUITE_P(Crash, SaverCrashTest, ::testing::Values(SIGSEGV, SIGAB
                              return std::string(sigabbrev_np(info.param));
                          });
 
+// A server that stops answering leaves a frame hanging in the driver; after
+// the frame timeout the saver gives up, stops its player and ends.
+TEST_F(SaverFaultsTest, FrameHungOnAFrozenXServerEndsTheSaverAndItsPlayer) {
+    musicFile = MakeMusicFile("playlist.skytest");
+    ASSERT_TRUE(WriteFileText(SettingsFilePathForKey(kSettingsKeyPath),
+                              "PlayMusic=1\nMusicFilename=" + musicFile + "\n"));
+    ASSERT_TRUE(saver.Start({"/s"}, xvfb.DisplayName(), {{"SKYLOOM_FRAME_TIMEOUT", "2"}}));
+    ASSERT_TRUE(WaitUntil([&] { return KeyboardGrabbed() || !saver.Running(); }, kStartMs));
+    player = static_cast<pid_t>(WaitForRecord(musicFile, ".pid", kRecordWaitMs));
+    ASSERT_GT(player, 0) << saver.Output();
+    players.push_back(player);
+    playerChild = static_cast<pid_t>(WaitForRecord(musicFile, ".child", kRecordWaitMs));
+    // Frames are coming before the server freezes.
+    const unsigned long first = ScreenSum();
+    ASSERT_TRUE(WaitUntil([&] { return ScreenSum() != first; }, 3000 * kSanitizerSlowdown));
+
+    ASSERT_EQ(kill(xvfb.Pid(), SIGSTOP), 0);
+    const int64_t frozenAt = MonotonicMs();
+    // Two seconds of timeout, up to a second until the watchdog looks, and
+    // up to two for a teardown that waits on the frozen server.
+    const std::optional<int> code = saver.WaitForExit(5000 + kEndsWithinMs);
+    const int64_t endedAfter = MonotonicMs() - frozenAt;
+    kill(xvfb.Pid(), SIGCONT);
+    ASSERT_TRUE(code.has_value()) << "still running " << endedAfter << " ms after the freeze:\n" << saver.Output();
+    EXPECT_NE(*code, 0);
+    EXPECT_GE(endedAfter, 1000);  // not before the timeout (less the frame already under way)
+    EXPECT_NE(saver.Output().find("a frame has not finished"), std::string::npos) << saver.Output();
+    std::printf("frozen X server: the saver ended after %lld ms\n", static_cast<long long>(endedAfter));
+    ExpectNothingLeft();
+}
+
 TEST_F(SaverFaultsTest, StoppedAndContinuedItFliesOnAndStillAnswers) {
     StartFullScreenSaver(false);
     // Frames are coming: the picture changes.

@@ -23,6 +23,8 @@ public:
 
     // ":N" once started.
     const std::string& DisplayName() const { return name_; }
+    // The server's process, -1 when none runs.
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
