@@ -14,7 +14,7 @@
 #include "platform/signal_pipe.h"
 #include "platform/xscreensaver_install.h"
 #include "platform/x_connection.h"
-#include "platform/x_dpms.h"
+#include "platform/x_monitor_power.h"
 #include "platform/x_monitors.h"
 #include "saver/api_result.h"
 #include "saver/default_saver_proc.h"
@@ -716,7 +716,7 @@ bool AcceleratedRenderingForced() {
 }
 
 MonitorPowerControl& DisplayMonitorPower() {
-    static XDpmsPowerControl control(fw.display);
+    static XMonitorPowerControl control(fw.display);
     return control;
 }
 

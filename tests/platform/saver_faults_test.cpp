@@ -40,6 +40,8 @@ constexpr int kStartMs = 15'000;
 constexpr int kRecordWaitMs = 5000;
 // The saver notices a fault and ends within this.
 constexpr int kEndsWithinMs = 1000 * kSanitizerSlowdown;
+// The blanking timeout the tests give the server before the saver starts.
+constexpr int kBlankingSeconds = 420;
 // Its player, asked to quit, is gone within this.
 constexpr int kPlayerGoneWithinMs = 2000 * kSanitizerSlowdown;
 
@@ -130,9 +132,13 @@ protected:
             ASSERT_TRUE(WriteFileText(SettingsFilePathForKey(kSettingsKeyPath),
                                       "PlayMusic=1\nMusicFilename=" + musicFile + "\n"));
         }
+        // The server's blanking, which the saver holds off while it runs.
+        XSetScreenSaver(display, kBlankingSeconds, 600, PreferBlanking, AllowExposures);
+        XSync(display, False);
         ASSERT_TRUE(saver.Start({"/s"}, xvfb.DisplayName()));
         ASSERT_TRUE(WaitUntil([&] { return KeyboardGrabbed() || !saver.Running(); }, kStartMs));
         ASSERT_TRUE(saver.Running()) << saver.Output();
+        EXPECT_TRUE(WaitUntil([&] { return BlankingTimeout() == 0; }, kRecordWaitMs)) << "the blanking stays on";
         if (withMusic) {
             player = static_cast<pid_t>(WaitForRecord(musicFile, ".pid", kRecordWaitMs));
             ASSERT_GT(player, 0) << saver.Output();
@@ -141,6 +147,15 @@ protected:
             ASSERT_GT(playerChild, 0);
         }
     }
+
+    int BlankingTimeout() {
+        int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
+        XGetScreenSaver(display, &timeout, &interval, &preferBlanking, &allowExposures);
+        return timeout;
+    }
+
+    // After the saver ended: the server blanks the screen again.
+    void ExpectBlankingBack() { EXPECT_EQ(BlankingTimeout(), kBlankingSeconds); }
 
     bool KeyboardGrabbed() {
         const Window root = DefaultRootWindow(display);
@@ -247,6 +262,8 @@ TEST_F(SaverFaultsTest, KilledXConnectionEndsTheSaverAndItsPlayer) {
     XSync(display, False);
     ExpectPromptCleanEnd("X connection killed");
     ExpectNothingLeft();
+    // Given back through a fresh connection: the saver's own was gone.
+    ExpectBlankingBack();
     // The server took the saver's window and grabs away with its connection.
     EXPECT_EQ(SaverWindow(), 0u);
     EXPECT_FALSE(KeyboardGrabbed());
@@ -269,6 +286,7 @@ TEST_F(SaverFaultsTest, WindowDestroyedByAnotherClientEndsTheSaverAndItsPlayer) 
     XSync(display, False);
     ExpectPromptCleanEnd("saver window destroyed");
     ExpectNothingLeft();
+    ExpectBlankingBack();
     EXPECT_FALSE(KeyboardGrabbed());
 }
 
@@ -281,6 +299,7 @@ TEST_P(SaverSignalTest, EndsItCleanlyWithItsPlayer) {
     saver.Signal(GetParam());
     ExpectPromptCleanEnd(strsignal(GetParam()));
     ExpectNothingLeft();
+    ExpectBlankingBack();
     EXPECT_EQ(SaverWindow(), 0u);
     EXPECT_FALSE(KeyboardGrabbed());
 }
