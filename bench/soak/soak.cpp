@@ -6,7 +6,8 @@
 // nodes by kind, the resident memory and the GL textures. Exit status 1
 // when a count passes the bound its setting allows, when textures other
 // than the nebulae's come or go, or when memory grows by more than the
-// margin between the end of the warm-up and the end of the run.
+// margin between the end of the warm-up and the end of the run; exit
+// status 3 when a frame hangs in the GL driver for a minute.
 //   skyloom_soak [--hours H | --minutes M] [--fps N] [--scene default|maximum|both]
 //                [--size WxH] [--warmup-minutes M] [--rss-margin-mib N] [--seed N]
 //                [--texture-cap PX]
@@ -36,9 +37,11 @@
 #include <string>
 
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include "bench/soak/soak_probes.h"
 #include "objects/nebula.h"
+#include "platform/frame_watchdog.h"
 #include "platform/offscreen_gl.h"
 #include "platform/saver_host.h"
 #include "saver/clock_source.h"
@@ -67,6 +70,18 @@ constexpr double kSampleSeconds = 60.0;
 constexpr int kMostConstellationLines = 25;
 // A sun makes at most this many lens-flare elements.
 constexpr int kMostFlaresPerSun = 15;
+// A soak frame takes milliseconds; one that has not finished in this long
+// is stuck in the GL driver, which has been seen in llvmpipe.
+constexpr int64_t kFrameHangMs = 60'000;
+
+int64_t framesDone = 0;
+
+[[noreturn]] void ReportDriverHang(int64_t stuckMs) {
+    std::printf("  FAIL\n  frame %lld has not finished for %lld s: the GL driver hung\n",
+                static_cast<long long>(framesDone + 1), static_cast<long long>(stuckMs / 1000));
+    std::fflush(stdout);
+    _exit(3);
+}
 
 struct Options {
     double seconds = 24.0 * 3600.0;
@@ -204,9 +219,13 @@ bool RunScene(const Options& o, const char* scene, bool maximum, Report& r) {
     std::printf("%s scene, %lld frames at %d fps, %dx%d, nebula textures of %d pixels\n", scene,
                 static_cast<long long>(r.frames), o.fps, o.width, o.height, NebulaTextureSize());
     const auto start = std::chrono::steady_clock::now();
+    FrameWatchdog watchdog(kFrameHangMs, ReportDriverHang);
     for (int64_t frame = 1; frame <= r.frames; ++frame) {
         clock.AdvanceTicks(kTicksPerFrame);
+        watchdog.FrameStarted();
         GlWindowProc(WindowEvent{WindowMessage::Paint});
+        watchdog.FrameEnded();
+        framesDone = frame;
         soak::KeepLargest(r.most, soak::TakeSceneCensus());
         if (stopAsked != 0) {
             std::printf("  stopped early\n");
