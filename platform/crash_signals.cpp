@@ -1,5 +1,6 @@
 #include "platform/crash_signals.h"
 
+#include "platform/x_connection.h"
 #include "saver/fatal_exit.h"
 
 #include <csignal>
@@ -23,6 +24,7 @@ void OnCrashSignal(int signal, siginfo_t* info, void*) {
     // SIGALRM's default action ends the process should a step hang (a
     // fault inside Xlib may leave its lock held).
     alarm(kTeardownSeconds);
+    AbandonSaverDisplay();
     RunEmergencyTeardown();
     for (int i = 0; i < kCrashSignalCount; ++i) {
         if (kCrashSignals[i] == signal) {

@@ -364,7 +364,10 @@ constexpr unsigned kHangTeardownSeconds = 2;
 void EndHungSaver(int64_t stuckMs) {
     std::fprintf(stderr, "Skyloom: a frame has not finished for %lld s; the display stopped answering. Ending.\n",
                  static_cast<long long>(stuckMs / 1000));
-    // SIGALRM's default action ends the process should the teardown hang.
+    // The main thread is stuck inside a display call, perhaps holding the
+    // connection's lock. SIGALRM's default action ends the process should
+    // the teardown hang all the same.
+    AbandonSaverDisplay();
     alarm(kHangTeardownSeconds);
     FatalExit(1);
 }

@@ -3,6 +3,7 @@
 #include "saver/api_result.h"
 #include "saver/fatal_exit.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,7 +11,7 @@ namespace skyloom {
 
 namespace {
 Display* saverDisplay = nullptr;
-bool displayLost = false;
+std::atomic<bool> displayLost{false};
 
 // The GL window and the saver window: two are ever watched.
 constexpr int kMaxWatched = 4;
@@ -71,7 +72,9 @@ void CloseSaverDisplay() {
 
 Display* SaverDisplay() { return saverDisplay; }
 
-bool DisplayLost() { return displayLost; }
+bool DisplayLost() { return displayLost.load(); }
+
+void AbandonSaverDisplay() { displayLost.store(true); }
 
 void WatchWindow(Window window) {
     for (Window& slot : watched) {

@@ -15,8 +15,13 @@ Display* OpenSaverDisplay();
 void CloseSaverDisplay();
 Display* SaverDisplay();
 
-// True once the connection to the X server has been lost.
+// True once the connection to the X server has been lost or abandoned.
 bool DisplayLost();
+// Nothing may use the connection from now on: a crash or a hung frame may
+// have left it in the middle of a request with its lock held. Steps that
+// need the server then go through a fresh connection, as after a loss.
+// Async-signal-safe.
+void AbandonSaverDisplay();
 
 // X errors about these windows outside an error trap mean the window is
 // gone: they mark it vanished instead of being reported.

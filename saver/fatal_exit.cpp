@@ -1,31 +1,51 @@
 #include "saver/fatal_exit.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <unistd.h>
 
 namespace skyloom {
 
 namespace {
 constexpr int kMaxSteps = 8;
-EmergencyTeardownStep steps[kMaxSteps];
+struct Step {
+    EmergencyTeardownStep run;
+    TeardownSafety safety;
+};
+Step steps[kMaxSteps];
 int stepCount = 0;
+
+// Takes the newest step of the kind off the list; null when none is left.
+EmergencyTeardownStep TakeNewest(TeardownSafety safety) {
+    for (int i = stepCount - 1; i >= 0; --i) {
+        if (steps[i].safety == safety) {
+            const EmergencyTeardownStep run = steps[i].run;
+            for (int j = i + 1; j < stepCount; ++j) {
+                steps[j - 1] = steps[j];
+            }
+            --stepCount;
+            return run;
+        }
+    }
+    return nullptr;
+}
 }  // namespace
 
-void AddEmergencyTeardown(EmergencyTeardownStep step) {
+void AddEmergencyTeardown(EmergencyTeardownStep step, TeardownSafety safety) {
     for (int i = 0; i < stepCount; ++i) {
-        if (steps[i] == step) {
+        if (steps[i].run == step) {
             return;
         }
     }
     if (stepCount == kMaxSteps) {
         AssertFailure("DIE", "fatalexit", __LINE__);
     }
-    steps[stepCount++] = step;
+    steps[stepCount++] = Step{step, safety};
 }
 
 void RemoveEmergencyTeardown(EmergencyTeardownStep step) {
     for (int i = 0; i < stepCount; ++i) {
-        if (steps[i] == step) {
+        if (steps[i].run == step) {
             for (int j = i + 1; j < stepCount; ++j) {
                 steps[j - 1] = steps[j];
             }
@@ -38,9 +58,10 @@ void RemoveEmergencyTeardown(EmergencyTeardownStep step) {
 void RunEmergencyTeardown() {
     // Taken off the list before running, so a step that fails fatally
     // itself cannot run twice.
-    while (stepCount > 0) {
-        EmergencyTeardownStep step = steps[--stepCount];
-        step();
+    for (TeardownSafety safety : {TeardownSafety::SignalSafe, TeardownSafety::MayBlock}) {
+        while (EmergencyTeardownStep run = TakeNewest(safety)) {
+            run();
+        }
     }
 }
 
