@@ -4,6 +4,8 @@
 
 #include <X11/extensions/dpms.h>
 
+#include <cstdio>
+
 namespace skyloom {
 
 namespace {
@@ -20,10 +22,6 @@ bool DpmsEnabled(Display* display) {
     return HasDpms(display) && DPMSInfo(display, &level, &enabled) && enabled != False;
 }
 
-// A local server answers or refuses a connection at once; a remote one
-// could hold the saver's exit for a network timeout.
-bool IsLocalDisplayName(const std::string& name) { return name.starts_with(':') || name.starts_with("unix:"); }
-
 }  // namespace
 
 std::optional<bool> XMonitorPowerControl::PowerSavingEnabled() {
@@ -38,50 +36,63 @@ std::optional<bool> XMonitorPowerControl::PowerSavingEnabled() {
     return timeout > 0 || DpmsEnabled(display_);
 }
 
-void XMonitorPowerControl::Switch(Display* display, bool enabled) {
-    if (!enabled) {
-        dpmsSwitchedOff_ = DpmsEnabled(display);
-        if (dpmsSwitchedOff_) {
-            DPMSDisable(display);
-        }
-        Blanking& was = blankingSwitchedOff_;
-        XGetScreenSaver(display, &was.timeout, &was.interval, &was.preferBlanking, &was.allowExposures);
-        if (was.timeout > 0) {
-            XSetScreenSaver(display, 0, was.interval, was.preferBlanking, was.allowExposures);
-        }
-        return;
+XMonitorPowerControl::~XMonitorPowerControl() {
+    if (switching_ != nullptr) {
+        XCloseDisplay(switching_);
     }
-    if (dpmsSwitchedOff_ && HasDpms(display)) {
-        DPMSEnable(display);
+}
+
+void XMonitorPowerControl::SwitchOff() {
+    // Also primes the DPMS extension's bookkeeping on this connection, so
+    // that switching back on allocates nothing.
+    dpmsSwitchedOff_ = DpmsEnabled(switching_);
+    if (dpmsSwitchedOff_) {
+        DPMSDisable(switching_);
+    }
+    Blanking& was = blankingSwitchedOff_;
+    XGetScreenSaver(switching_, &was.timeout, &was.interval, &was.preferBlanking, &was.allowExposures);
+    if (was.timeout > 0) {
+        XSetScreenSaver(switching_, 0, was.interval, was.preferBlanking, was.allowExposures);
+    }
+    XFlush(switching_);
+}
+
+void XMonitorPowerControl::SwitchBackOn() {
+    if (dpmsSwitchedOff_) {
+        DPMSEnable(switching_);
     }
     dpmsSwitchedOff_ = false;
     const Blanking& was = blankingSwitchedOff_;
     if (was.timeout > 0) {
-        XSetScreenSaver(display, was.timeout, was.interval, was.preferBlanking, was.allowExposures);
+        XSetScreenSaver(switching_, was.timeout, was.interval, was.preferBlanking, was.allowExposures);
     }
     blankingSwitchedOff_ = Blanking{};
+    XFlush(switching_);
 }
 
 void XMonitorPowerControl::SetPowerSavingEnabled(bool enabled) {
+    if (!enabled) {
+        if (switching_ == nullptr) {
+            switching_ = XOpenDisplay(displayName_.c_str());
+        }
+        if (switching_ == nullptr) {
+            std::fprintf(stderr, "Skyloom: no second connection to the X display; monitor power saving stays on.\n");
+            return;
+        }
+        SwitchOff();
+        return;
+    }
+    if (switching_ == nullptr) {
+        return;
+    }
+    SwitchBackOn();
+    // After a crash, a hang or a lost connection the process is ending:
+    // closing would free memory, and the allocator's lock may be the one
+    // the crash left held. The server carries out what was flushed.
     if (!DisplayLost()) {
-        Switch(display_, enabled);
-        XFlush(display_);
-        return;
+        XCloseDisplay(switching_);
+        switching_ = nullptr;
     }
-    // Also runs from the emergency teardown after the connection was lost.
-    // The settings belong to the server, not to the connection: when only
-    // the connection went (xkill, XKillClient) power saving would stay off
-    // for good unless a new connection switches it back. A server that has
-    // gone refuses the connection and took the settings with it.
-    if (!IsLocalDisplayName(displayName_)) {
-        return;
-    }
-    Display* fresh = XOpenDisplay(displayName_.c_str());
-    if (fresh == nullptr) {
-        return;
-    }
-    Switch(fresh, enabled);
-    XCloseDisplay(fresh);
 }
 
 }  // namespace skyloom

@@ -315,9 +315,12 @@ class SaverCrashTest : public SaverFaultsTest, public ::testing::WithParamInterf
 
 TEST_P(SaverCrashTest, TakesItsPlayerWithIt) {
     StartFullScreenSaver(true);
+    const int64_t sentAt = MonotonicMs();
     saver.Signal(GetParam());
     const std::optional<int> code = saver.WaitForExit(kEndsWithinMs + 2000);
     ASSERT_TRUE(code.has_value()) << "still running; output:\n" << saver.Output();
+    std::printf("%s: the saver ended after %lld ms\n", sigabbrev_np(GetParam()),
+                static_cast<long long>(MonotonicMs() - sentAt));
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     EXPECT_NE(*code, 0) << saver.Output();
 #else
