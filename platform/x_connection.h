@@ -19,7 +19,7 @@ Display* SaverDisplay();
 bool DisplayLost();
 // Nothing may use the connection from now on: a crash or a hung frame may
 // have left it in the middle of a request with its lock held. Steps that
-// need the server then go through a fresh connection, as after a loss.
+// need the server then use a connection of their own, as after a loss.
 // Async-signal-safe.
 void AbandonSaverDisplay();
 
