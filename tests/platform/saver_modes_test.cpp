@@ -438,7 +438,7 @@ TEST_F(SaverModesTest, PreviewFillsTheParentFollowsItsSizeAndEndsWithIt) {
             g = GeometryOf(child);
             return g.width == 400 && g.height == 300;
         },
-        2000))
+        2000 * testing::kSanitizerSlowdown))
         << g.width << "x" << g.height;
 
     // Input is the settings program's, not the preview's.
