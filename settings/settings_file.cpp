@@ -1,6 +1,8 @@
 #include "settings/settings_file.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
 #include <strings.h>
@@ -128,12 +130,90 @@ bool ReplaceFile(const std::string& target, const std::string& text) {
     }
     return true;
 }
+// Reads the file whole. False with content.unreadable set when a file that
+// exists could not be read (error tells why); false alone when there is
+// nothing to read or it is no settings file.
+bool ReadWholeFile(const std::string& path, SettingsFileContent& content, std::string& text, int& error) {
+    // Non-blocking so a FIFO put in its place cannot hang the program.
+    FileDescriptor in(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (!in.valid() || fstat(in.get(), &info) != 0) {
+        error = errno;
+        content.unreadable = error != ENOENT && error != ENOTDIR;
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+        content.unreadable = true;
+        return false;
+    }
+    if (!S_ISREG(info.st_mode) || static_cast<size_t>(info.st_size) > kMaxFileBytes) {
+        return false;
+    }
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = read(in.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = errno;
+            content.unreadable = true;
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+        if (text.size() > kMaxFileBytes) {
+            return false;
+        }
+    }
+}
+
+bool ReadFileText(const std::string& path, SettingsFileContent& content, int& error) {
+    std::string text;
+    if (!ReadWholeFile(path, content, text, error) || text.find('\0') != std::string::npos) {
+        return false;
+    }
+    // Editors on other systems may start the file with a byte-order mark.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    size_t start = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        // Every CR at the end is line-ending debris (a value's own CR is
+        // stored escaped); dropping only one would let a rewrite change
+        // what a line says.
+        while (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        content.lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return true;
+}
+
+// Once per file: every setting reads it, and every write tries again.
+void ReportUnreadable(const std::string& path, int error) {
+    static std::string reported;
+    if (path != reported) {
+        reported = path;
+        std::fprintf(stderr, "skyloom: cannot read the settings file %s (%s); this run uses the defaults and saves no setting\n",
+                     path.c_str(), std::strerror(error));
+    }
+}
+
 }  // namespace
 
 std::string SettingsFilePathForKey(std::string_view keyPath) {
     std::string base;
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome != nullptr && configHome[0] != '\0') {
+    // A relative value is to be ignored: it would follow the working folder.
+    if (configHome != nullptr && configHome[0] == '/') {
         base = configHome;
     } else {
         const char* home = std::getenv("HOME");
@@ -155,54 +235,19 @@ std::string SettingsFilePathForKey(std::string_view keyPath) {
     return base + "/" + relative + ".conf";
 }
 
-std::vector<std::string> ReadSettingsLines(const std::string& path) {
-    std::vector<std::string> lines;
-    // Non-blocking so a FIFO put in its place cannot hang the program.
-    FileDescriptor in(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat info {};
-    if (!in.valid() || fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<size_t>(info.st_size) > kMaxFileBytes) {
-        return lines;
-    }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = read(in.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return lines;
-        }
-        if (n == 0) {
-            break;
-        }
-        text.append(buffer, static_cast<size_t>(n));
-        if (text.size() > kMaxFileBytes) {
-            return lines;
+SettingsFileContent ReadSettingsFile(const std::string& path) {
+    SettingsFileContent content;
+    int error = 0;
+    if (!ReadFileText(path, content, error)) {
+        content.lines.clear();
+        if (content.unreadable) {
+            ReportUnreadable(path, error);
         }
     }
-    if (text.find('\0') != std::string::npos) {
-        return lines;
-    }
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        // Every CR at the end is line-ending debris (a value's own CR is
-        // stored escaped); dropping only one would let a rewrite change
-        // what a line says.
-        while (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
+    return content;
 }
+
+std::vector<std::string> ReadSettingsLines(const std::string& path) { return ReadSettingsFile(path).lines; }
 
 std::optional<std::string> FindStoredText(const std::vector<std::string>& lines, std::string_view name) {
     for (const std::string& line : lines) {
@@ -234,7 +279,11 @@ bool UpdateSettingsFile(const std::string& path, std::string_view name, std::str
     const std::string target = WriteTargetOf(path);
     struct stat info {};
     const bool exists = lstat(path.c_str(), &info) == 0;
-    std::vector<std::string> lines = ReadSettingsLines(target);
+    SettingsFileContent content = ReadSettingsFile(target);
+    if (content.unreadable) {
+        return false;
+    }
+    std::vector<std::string>& lines = content.lines;
     if (lines.empty()) {
         lines.emplace_back(kHeader);
     }

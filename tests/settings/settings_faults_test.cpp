@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,8 @@
 #include <functional>
 #include <random>
 #include <sched.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -253,6 +256,96 @@ TEST(SettingsFileSystemFaults, ReadOnlyFolderServesTheStoredValuesAndWritesNothi
         GTEST_SKIP() << outcome.skipped;
     }
     Report(outcome);
+}
+
+// ---- a settings file that exists but cannot be read ----
+
+// Root reads every file whatever its mode; without these two capabilities
+// it obeys the mode bits as any user does.
+bool DropFileAccessOverride() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (syscall(SYS_capget, &header, data) != 0) {
+        return false;
+    }
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        data[capability / 32].effective &= ~(1u << (capability % 32));
+    }
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+// What the child wrote on stderr, which it sends to the file.
+void CaptureStderr(const std::string& file) {
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    dup2(fd, 2);
+    close(fd);
+}
+
+int CountLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST(SettingsUnreadableFile, IsNeverWrittenOverAndSaysSoOnce) {
+    const std::string stored = "FactorNumStars=0.5\nCurrentLanguage=german\nMusicFilename=/music/list.m3u\n";
+    const struct {
+        const char* fault;
+        const char* reason;  // as strerror says it
+        std::function<void()> make;
+        std::function<void()> undo;
+    } cases[] = {
+        {"mode 000", "Permission denied",
+         [&] {
+             ASSERT_TRUE(WriteFileText(TestFile(), stored));
+             chmod(TestFile().c_str(), 0);
+         },
+         [] { chmod(TestFile().c_str(), 0600); }},
+        {"a folder in its place", "Is a directory",
+         [] { ASSERT_EQ(mkdir(TestFile().c_str(), 0700), 0); }, [] {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        mkdir(ConfigFolder().c_str(), 0700);
+        c.make();
+        const std::string errors = ScratchFolder() + "/stderr.txt";
+        const ChildOutcome outcome = RunInChild([&](ChildReport& report) {
+            if (geteuid() == 0 && !DropFileAccessOverride()) {
+                report.Skip("cannot drop root's file access override");
+                return;
+            }
+            CaptureStderr(errors);
+            // What the saver's start, the dialog and the first-start
+            // language pass do: read everything, write some of it.
+            FloatSetting stars(kTestKey, "FactorNumStars", 0.125f);
+            StringSetting language(kTestKey, "CurrentLanguage", "english");
+            StringSetting music(kTestKey, "MusicFilename", "");
+            IntSetting count(kTestKey, "UCA", 0);
+            count.Increment();
+            stars.Set(0.75f);
+            CHILD_CHECK(report, stars.Get() == 0.75f);
+            CHILD_CHECK(report, count.Get() == 1);
+            CHILD_CHECK(report, !UpdateSettingsFile(TestFile(), "CurrentLanguage", "english"));
+            CHILD_CHECK(report, !Exists(TestFile() + ".tmp"));
+        });
+        c.undo();
+        if (!outcome.skipped.empty()) {
+            GTEST_SKIP() << outcome.skipped;
+        }
+        Report(outcome);
+        struct stat info {};
+        ASSERT_EQ(lstat(TestFile().c_str(), &info), 0);
+        if (S_ISREG(info.st_mode)) {
+            EXPECT_EQ(ReadFileText(TestFile()), stored);
+        } else {
+            EXPECT_TRUE(S_ISDIR(info.st_mode));
+        }
+        const std::string said = ReadFileText(errors);
+        EXPECT_EQ(CountLines(said), 1) << said;
+        EXPECT_NE(said.find(TestFile()), std::string::npos) << said;
+        EXPECT_NE(said.find(c.reason), std::string::npos) << said;
+        if (S_ISDIR(info.st_mode)) {
+            rmdir(TestFile().c_str());
+        } else {
+            unlink(TestFile().c_str());
+        }
+    }
 }
 
 // ---- what the settings path points at ----

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace skyloom {
 namespace {
@@ -178,6 +179,23 @@ TEST_F(StoredValueTest, CrlfLinesDuplicatesAndForeignLinesAreHandled) {
     EXPECT_EQ(StoredText(TestFile(), "Mode"), "5");
 }
 
+TEST_F(StoredValueTest, AByteOrderMarkHidesNoValue) {
+    for (const char* lineEnd : {"\n", "\r\n"}) {
+        ASSERT_TRUE(WriteFileText(TestFile(), std::string("\xEF\xBB\xBF") + "FactorNumStars=0.5" + lineEnd +
+                                                  "Other=1" + lineEnd));
+        FloatSetting stars(kTestKey, "FactorNumStars", 0.125f);
+        EXPECT_EQ(stars.Get(), 0.5f) << "line end " << (lineEnd[0] == '\r' ? "CRLF" : "LF");
+        stars.Set(0.25f);
+        int named = 0;
+        for (const std::string& line : ReadSettingsLines(TestFile())) {
+            named += line.find("FactorNumStars=") != std::string::npos ? 1 : 0;
+        }
+        EXPECT_EQ(named, 1) << ReadFileText(TestFile());
+        EXPECT_EQ(StoredText(TestFile(), "FactorNumStars"), "0.25");
+        EXPECT_EQ(StoredText(TestFile(), "Other"), "1");
+    }
+}
+
 TEST_F(StoredValueTest, FloatsRoundTripBitForBit) {
     const float values[] = {0.82f, 0.12f, 0.15f, 0.125f, 0.22f, 1.0f, 0.0f, 1e-7f, 0.3333333f, 0.999f,
                             123456.7f, -0.0f};
@@ -288,6 +306,31 @@ TEST(SettingsFailures, UnusableFolderRunsOnDefaultsSilently) {
     StringSetting text(kTestKey, "Text", "fallback");
     EXPECT_STREQ(text.Get(), "fallback");
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+}
+
+TEST(SettingsPath, OnlyAnAbsoluteConfigHomeIsUsed) {
+    const std::string savedConfig = ConfigHome();
+    const std::string home = std::getenv("HOME");
+    const struct {
+        const char* configHome;  // nullptr: unset
+        std::string folder;
+    } cases[] = {
+        {"/srv/conf", "/srv/conf"},
+        {"relative/conf", home + "/.config"},
+        {"./conf", home + "/.config"},
+        {"", home + "/.config"},
+        {nullptr, home + "/.config"},
+    };
+    for (const auto& c : cases) {
+        if (c.configHome != nullptr) {
+            setenv("XDG_CONFIG_HOME", c.configHome, 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+        EXPECT_EQ(SettingsFilePathForKey(kSettingsKeyPath), c.folder + "/Quillmere/Skyloom.conf")
+            << (c.configHome != nullptr ? c.configHome : "unset");
+    }
+    setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
 }
 
 TEST(SettingsFailures, FileReplacedByAFolderKeepsValuesInMemory) {
