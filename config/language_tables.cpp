@@ -94,82 +94,9 @@ std::vector<std::string> FindLanguageNames(const std::string& folder) {
     return names;
 }
 
-}  // namespace
-
-const char* TextKeyName(TextKey key) { return IsKey(key) ? kKeyNames[key] : ""; }
-
-const char* GetText(TextKey key) { return IsKey(key) ? TextTable[key] : ""; }
-
-int LanguageCount() { return LanguageListCount; }
-
-const char* LanguageName(int index) {
-    return index >= 0 && index < LanguageListCount ? LanguageList[index] : nullptr;
-}
-
-void ChooseStartLanguage() {
-    if (UCA.Get() == 0) {
-        CurrentLanguage.Set(kEnglish);
-        const char* localeName = LanguageNameForId(UserPrimaryLanguageId());
-        const std::string folder = DataFolder();
-        // Without a data folder there is nothing to look for.
-        if (localeName != nullptr && !folder.empty()) {
-            std::string language = localeName;
-            std::transform(language.begin(), language.end(), language.begin(),
-                           [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-            if (IsReadableFile(LanguageFilePath(folder, language))) {
-                CurrentLanguage.Set(language);
-            }
-        }
-    }
-    UCA.Increment();
-    LoadLanguageTables();
-}
-
-void LoadLanguageTables() {
-    for (char(&slot)[kTextSlotSize] : TextTable) {
-        slot[0] = '\0';
-    }
-    LanguageListCount = 0;
-
-    const std::string folder = DataFolder();
-    const std::vector<std::string> names = folder.empty() ? std::vector<std::string>() : FindLanguageNames(folder);
-    if (names.empty()) {
-        CurrentLanguage.Set("");
-        ReloadTexts();
-        return;
-    }
-
-    const std::string current = CurrentLanguage.Get();
-    bool currentFound = false;
-    bool englishFound = false;
-    for (const std::string& name : names) {
-        CopyToSlot(LanguageList[LanguageListCount++], name);
-        currentFound = currentFound || name == current;
-        englishFound = englishFound || name == kEnglish;
-    }
-
-    if (!currentFound && !englishFound) {
-        CurrentLanguage.Set("");
-        ReloadTexts();
-        return;
-    }
-    if (!currentFound) {
-        CurrentLanguage.Set(kEnglish);
-    }
-    if (englishFound) {
-        // Copied: the setting's text changes with the next Set.
-        const std::string chosen = CurrentLanguage.Get();
-        CurrentLanguage.Set(kEnglish);
-        ReloadTexts();
-        CurrentLanguage.Set(chosen);
-        ReloadTexts();
-    } else {
-        ReloadTexts();
-    }
-}
-
-void ReloadTexts() {
-    const std::string language = CurrentLanguage.Get();
+// Lays the texts of a language over the table; the empty name gives
+// the key names.
+void LoadTexts(const std::string& language) {
     const std::string folder = language.empty() ? std::string() : DataFolder();
     if (language.empty() || folder.empty()) {
         for (int key = 0; key < kTextKeyCount; ++key) {
@@ -187,5 +114,74 @@ void ReloadTexts() {
         }
     }
 }
+
+// The language of a first start: the locale's when its file is there.
+std::string FirstStartLanguage() {
+    const char* localeName = LanguageNameForId(UserPrimaryLanguageId());
+    const std::string folder = DataFolder();
+    // Without a data folder there is nothing to look for.
+    if (localeName == nullptr || folder.empty()) {
+        return kEnglish;
+    }
+    std::string language = localeName;
+    std::transform(language.begin(), language.end(), language.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return IsReadableFile(LanguageFilePath(folder, language)) ? language : kEnglish;
+}
+
+// Savers on several monitors start together and read the shared settings:
+// the stored language changes at most once, straight to its final value.
+void StoreLanguage(const std::string& language) {
+    if (language != CurrentLanguage.Get()) {
+        CurrentLanguage.Set(language);
+    }
+}
+
+}  // namespace
+
+const char* TextKeyName(TextKey key) { return IsKey(key) ? kKeyNames[key] : ""; }
+
+const char* GetText(TextKey key) { return IsKey(key) ? TextTable[key] : ""; }
+
+int LanguageCount() { return LanguageListCount; }
+
+const char* LanguageName(int index) {
+    return index >= 0 && index < LanguageListCount ? LanguageList[index] : nullptr;
+}
+
+void ChooseStartLanguage() {
+    if (UCA.Get() == 0) {
+        StoreLanguage(FirstStartLanguage());
+    }
+    UCA.Increment();
+    LoadLanguageTables();
+}
+
+void LoadLanguageTables() {
+    for (char(&slot)[kTextSlotSize] : TextTable) {
+        slot[0] = '\0';
+    }
+    LanguageListCount = 0;
+
+    const std::string folder = DataFolder();
+    const std::vector<std::string> names = folder.empty() ? std::vector<std::string>() : FindLanguageNames(folder);
+    const std::string current = CurrentLanguage.Get();
+    bool currentFound = false;
+    bool englishFound = false;
+    for (const std::string& name : names) {
+        CopyToSlot(LanguageList[LanguageListCount++], name);
+        currentFound = currentFound || name == current;
+        englishFound = englishFound || name == kEnglish;
+    }
+
+    const std::string chosen = currentFound ? current : englishFound ? kEnglish : "";
+    if (englishFound && chosen != kEnglish) {
+        LoadTexts(kEnglish);
+    }
+    LoadTexts(chosen);
+    StoreLanguage(chosen);
+}
+
+void ReloadTexts() { LoadTexts(CurrentLanguage.Get()); }
 
 }  // namespace skyloom

@@ -2,6 +2,7 @@
 
 #include "settings/registry_key.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "tests/support/temp_config.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,47 @@ TEST_F(LanguageTablesTest, FirstStartFollowsGermanLocaleOverEnglishBase) {
     // Neither file has it.
     EXPECT_STREQ(GetText(T_NEBULAE), "");
     EXPECT_EQ(Languages(), (std::vector<std::string>{"english", "german"}));
+}
+
+// Every CurrentLanguage that reached the settings file, in order, as another
+// saver starting at the same moment could have read it.
+std::vector<std::string> languagesWritten;
+
+void RecordWrittenLanguage() {
+    const std::string written =
+        std::string(std::getenv("XDG_CONFIG_HOME")) + "/Quillmere/Skyloom.conf.tmp";
+    const std::string language = FindStoredText(ReadSettingsLines(written), "CurrentLanguage").value_or("<missing>");
+    if (languagesWritten.empty() || languagesWritten.back() != language) {
+        languagesWritten.push_back(language);
+    }
+}
+
+TEST_F(LanguageTablesTest, TheStoredLanguageChangesAtMostOnceStraightToItsFinalValue) {
+    WriteEnglishAndGerman();
+    const struct {
+        int uca;
+        const char* stored;
+        const char* locale;
+        std::vector<std::string> written;  // after the stored value itself
+    } cases[] = {
+        {5, "german", "C", {}},
+        {0, "english", "de_DE.UTF-8", {"german"}},
+        {0, "german", "C", {"english"}},
+        {5, "klingon", "C", {"english"}},
+        {5, "", "C", {"english"}},
+    };
+    for (const auto& c : cases) {
+        UCA.Set(c.uca);
+        CurrentLanguage.Set(c.stored);
+        setenv("LANG", c.locale, 1);
+        languagesWritten = {c.stored};
+        SetSettingsWriteInterruptForTesting(RecordWrittenLanguage);
+        ChooseStartLanguage();
+        SetSettingsWriteInterruptForTesting(nullptr);
+        std::vector<std::string> expected{c.stored};
+        expected.insert(expected.end(), c.written.begin(), c.written.end());
+        EXPECT_EQ(languagesWritten, expected) << "UCA " << c.uca << ", stored " << c.stored << ", LANG " << c.locale;
+    }
 }
 
 TEST_F(LanguageTablesTest, FirstStartWithoutLocaleFileStaysEnglish) {
