@@ -130,8 +130,7 @@ DesktopFade::DesktopFade() {
     sprite_->imageHeight = textureHeight;
     sprite_->texture = desktopTexture;
     alpha_ = 1.0;
-    minAlpha_ = 1.0 - FactorDeskFade.Get();
-    Clamp(minAlpha_, 0.0, 1.0);
+    minAlpha_ = 1.0 - FactorDeskFade.Factor();
 }
 
 void DesktopFade::Update() {

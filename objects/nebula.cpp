@@ -124,9 +124,7 @@ bool Nebula::IsFinished() {
 int LiveNebulaCount() { return liveNebulae; }
 
 int NebulaTarget() {
-    const double scaled = static_cast<double>(FactorNumNebulae.Get()) * kMaxNebulae;
-    // Written so that a NaN gives no nebulae.
-    int target = scaled >= kMaxNebulae ? kMaxNebulae : scaled > 0.0 ? static_cast<int>(scaled) : 0;
+    int target = static_cast<int>(FactorNumNebulae.Factor() * kMaxNebulae);
     if (LowDetail.Get() == 1 && target > 2) {
         --target;
     }

@@ -120,7 +120,7 @@ void Sun::PlaceSun() {
     const double halfWidth = Camera.Aspect() * halfHeight;
     double x = 0.0;
     double y = 0.0;
-    if (FactorCameraSpeed.Get() > 0.0f && HardwareAccelerated()) {
+    if (FactorCameraSpeed.Factor() > 0.0 && HardwareAccelerated()) {
         double spread = 0.87;
         if (kind == Normal && RandomDraw() % 4 == 0) {
             spread = 0.25;
@@ -292,9 +292,7 @@ uint32_t SunFlareTexture() { return sunFlareTexture; }
 uint32_t SunPlainTexture() { return sunPlainTexture; }
 
 void SpawnSuns() {
-    const double scaled = static_cast<double>(FactorNumSuns.Get()) * kMaxSuns;
-    // Written so that a NaN gives no suns.
-    target = scaled >= kMaxSuns ? kMaxSuns : scaled > 0.0 ? RoundToInt(scaled) : 0;
+    target = RoundToInt(FactorNumSuns.Factor() * kMaxSuns);
     if (firstSpawn) {
         goal = target;
         firstSpawn = false;

@@ -35,8 +35,8 @@ int32_t RotateModeSetting() {
 }  // namespace
 
 void FlightCamera::Configure() {
-    horizontalFov_ = FactorCameraFov.Get() * 159.0 + 20.0;
-    speed_ = FactorCameraSpeed.Get() * 30000.0;
+    horizontalFov_ = FactorCameraFov.Factor() * 159.0 + 20.0;
+    speed_ = FactorCameraSpeed.Factor() * 30000.0;
     if (!HardwareAccelerated()) {
         speed_ *= 0.01;
     }

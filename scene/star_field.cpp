@@ -90,8 +90,7 @@ void ComputeStarFieldExtents() {
 }
 
 void SpawnStars() {
-    int target = RoundToInt(FactorNumStars.Get() * 20000.0);
-    Clamp(target, 0, kMaxStars);
+    const int target = RoundToInt(FactorNumStars.Factor() * kMaxStars);
     while (liveStars < target) {
         new Star();
     }

@@ -80,6 +80,11 @@ FloatSetting::FloatSetting(const char* keyPath, const char* valueName, float def
     WriteBackIfDifferent(keyPath_, name_, stored, FormatFloatText(value_));
 }
 
+double FloatSetting::Factor() const {
+    // Written so that a NaN gives 0.
+    return value_ >= 1.0f ? 1.0 : value_ > 0.0f ? static_cast<double>(value_) : 0.0;
+}
+
 void FloatSetting::Set(float value) {
     value_ = value;
     WriteStored(keyPath_, name_, FormatFloatText(value_));

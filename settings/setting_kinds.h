@@ -62,6 +62,9 @@ public:
     FloatSetting(const char* keyPath, const char* valueName, float defaultValue);
 
     float Get() const { return value_; }
+    // Every float setting is a factor from 0 to 1: a hand-edited value
+    // beyond either end counts as that end.
+    double Factor() const;
     void Set(float value);
     void ResetToDefault();
 

@@ -102,8 +102,8 @@ const RadioGroupRow kRadioGroups[ControlsPage::kRadioGroupCount] = {
 constexpr int kChooseValue = 0;
 
 // Truncated, not rounded: a stored 0.005f (just below 0.005) stands at 4.
-int SliderPosition(float value) {
-    return static_cast<int>(static_cast<double>(value) * ControlsPage::kSliderScale);
+int SliderPosition(const FloatSetting& factor) {
+    return static_cast<int>(factor.Factor() * ControlsPage::kSliderScale);
 }
 
 QFrame* EtchedLine(QWidget* parent) {
@@ -294,7 +294,7 @@ void ControlsPage::PutValues() {
         // Showing a value must not store it: the truncated position would
         // overwrite the setting.
         const QSignalBlocker blocker(sliders_[index]);
-        sliders_[index]->setValue(SliderPosition(kSliders[index].setting->Get()));
+        sliders_[index]->setValue(SliderPosition(*kSliders[index].setting));
     }
     // Which monitor is primary only matters with more than one. The box
     // keeps its value either way.

@@ -58,6 +58,23 @@ TEST_F(CameraTest, FieldOfViewFromFactor) {
     EXPECT_NEAR(camera.HorizontalFov(), 150.38, 1e-4);
 }
 
+TEST_F(CameraTest, HandEditedFactorsBeyondTheirRangeCountAsTheNearerEnd) {
+    struct Case {
+        float stored;
+        double fov;
+        double speed;
+    };
+    const Case cases[] = {{1e10f, 179.0, 30000.0}, {7.5f, 179.0, 30000.0}, {-4.0f, 20.0, 0.0}, {-1e30f, 20.0, 0.0}};
+    for (const Case& c : cases) {
+        FlightCamera camera;
+        FactorCameraFov.Set(c.stored);
+        FactorCameraSpeed.Set(c.stored);
+        camera.Configure();
+        EXPECT_DOUBLE_EQ(camera.HorizontalFov(), c.fov) << c.stored;
+        EXPECT_DOUBLE_EQ(camera.Speed(), c.speed) << c.stored;
+    }
+}
+
 TEST_F(CameraTest, VerticalFovFollowsAspect) {
     FlightCamera camera;
     camera.Configure();

@@ -68,6 +68,11 @@ TEST_F(StarFieldTest, TargetFollowsTheSettingAndIsClamped) {
     SpawnStars();
     EXPECT_EQ(LiveStarCount(), 20000);
     DeleteAllSceneNodes();
+    // A hand-edited value far beyond the int range still means "all".
+    FactorNumStars.Set(1e10f);
+    SpawnStars();
+    EXPECT_EQ(LiveStarCount(), 20000);
+    DeleteAllSceneNodes();
     EXPECT_EQ(LiveStarCount(), 0);
 }
 

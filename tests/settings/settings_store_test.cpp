@@ -196,6 +196,17 @@ TEST_F(StoredValueTest, AByteOrderMarkHidesNoValue) {
     }
 }
 
+TEST_F(StoredValueTest, FactorsBeyondTheirRangeCountAsTheNearerEnd) {
+    const std::pair<float, double> cases[] = {
+        {0.5f, 0.5}, {0.0f, 0.0}, {1.0f, 1.0}, {1e10f, 1.0}, {1.0000001f, 1.0}, {-0.25f, 0.0}, {-3e38f, 0.0}};
+    for (const auto& [stored, factor] : cases) {
+        FloatSetting setting(kTestKey, "Factor", 0.5f);
+        setting.Set(stored);
+        EXPECT_EQ(setting.Factor(), factor) << stored;
+        EXPECT_EQ(setting.Get(), stored) << "the stored value itself is kept";
+    }
+}
+
 TEST_F(StoredValueTest, FloatsRoundTripBitForBit) {
     const float values[] = {0.82f, 0.12f, 0.15f, 0.125f, 0.22f, 1.0f, 0.0f, 1e-7f, 0.3333333f, 0.999f,
                             123456.7f, -0.0f};

@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 using namespace skyloom;
 using namespace skyloom::testing;
@@ -127,6 +128,20 @@ private slots:
         QCOMPARE(Find<QSlider>(&again, "IDC_SLIDER_SUNS")->value(), 4);
         QCOMPARE(FactorNumSuns.Get(), 0.005f);
         QCOMPARE(StoredFloat("FactorNumSuns"), 0.005f);
+    }
+
+    void handEditedValuesBeyondTheRangeShowAtTheNearerEndAndStayStored() {
+        const std::pair<float, int> cases[] = {{1e10f, 1000}, {3.5f, 1000}, {-1e10f, 0}, {-0.5f, 0}};
+        for (const auto& [stored, position] : cases) {
+            for (const SliderCase& slider : kSliders) {
+                slider.setting->Set(stored);
+            }
+            ControlsPage page;
+            for (const SliderCase& slider : kSliders) {
+                QCOMPARE(Find<QSlider>(&page, slider.slider)->value(), position);
+                QCOMPARE(StoredFloat(slider.setting->Name().c_str()), stored);
+            }
+        }
     }
 
     void everyCheckBoxStoresItsStateAtOnce() {
