@@ -1,5 +1,7 @@
 #include "saver/clock_source.h"
 
+#include "platform/boot_clock.h"
+
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -22,7 +24,7 @@ int64_t SteadyClockSource::CounterFrequency() const { return 1'000'000'000; }
 int64_t SteadyClockSource::Counter() const { return SteadyNanoseconds(); }
 
 uint32_t SteadyClockSource::Milliseconds() const {
-    return static_cast<uint32_t>(static_cast<uint64_t>(SteadyNanoseconds() / 1'000'000));
+    return static_cast<uint32_t>(static_cast<uint64_t>(MillisecondsSinceBoot()));
 }
 
 int64_t SteadyClockSource::WallSeconds() const { return static_cast<int64_t>(std::time(nullptr)); }
@@ -40,8 +42,10 @@ void SimulatedClockSource::AdvanceSeconds(double seconds) {
 }
 
 void SimulatedClockSource::SetWallSeconds(int64_t wallSeconds) {
-    wallSecondsAtStart_ = wallSeconds - elapsedTicks_ / frequency_;
+    wallSecondsAtStart_ = wallSeconds - elapsedTicks_ / frequency_ - secondsAsleep_;
 }
+
+void SimulatedClockSource::Sleep(int64_t seconds) { secondsAsleep_ += seconds; }
 
 int64_t SimulatedClockSource::CounterFrequency() const { return frequency_; }
 
@@ -51,11 +55,13 @@ uint32_t SimulatedClockSource::Milliseconds() const {
     // Whole seconds and the remainder apart, so long runs cannot overflow.
     const int64_t seconds = elapsedTicks_ / frequency_;
     const int64_t remainder = elapsedTicks_ % frequency_;
-    const int64_t milliseconds = seconds * 1000 + remainder * 1000 / frequency_;
+    const int64_t milliseconds = (seconds + secondsAsleep_) * 1000 + remainder * 1000 / frequency_;
     return millisecondsAtStart_ + static_cast<uint32_t>(static_cast<uint64_t>(milliseconds));
 }
 
-int64_t SimulatedClockSource::WallSeconds() const { return wallSecondsAtStart_ + elapsedTicks_ / frequency_; }
+int64_t SimulatedClockSource::WallSeconds() const {
+    return wallSecondsAtStart_ + elapsedTicks_ / frequency_ + secondsAsleep_;
+}
 
 void SetClockSource(ClockSource& source) { currentSource = &source; }
 

@@ -13,13 +13,15 @@ public:
     virtual int64_t CounterFrequency() const = 0;
     // Monotonic high-resolution counter.
     virtual int64_t Counter() const = 0;
-    // Monotonic 32-bit millisecond counter that wraps like an unsigned value.
+    // Monotonic 32-bit millisecond counter that wraps like an unsigned value
+    // and, unlike Counter(), goes on while the machine sleeps.
     virtual uint32_t Milliseconds() const = 0;
     // Wall-clock seconds since 1970.
     virtual int64_t WallSeconds() const = 0;
 };
 
-// Real time: the steady clock for the counters, the system clock for the wall.
+// Real time: the steady clock for the counter, the time since boot for the
+// milliseconds, the system clock for the wall.
 class SteadyClockSource final : public ClockSource {
 public:
     int64_t CounterFrequency() const override;
@@ -41,6 +43,9 @@ public:
     void AdvanceSeconds(double seconds);
     // Moves the wall clock alone, as a user changing the system time would.
     void SetWallSeconds(int64_t wallSeconds);
+    // A suspended machine: the wall clock and the milliseconds move on, the
+    // counter stands still.
+    void Sleep(int64_t seconds);
 
     int64_t CounterFrequency() const override;
     int64_t Counter() const override;
@@ -52,6 +57,7 @@ private:
     int64_t elapsedTicks_ = 0;
     int64_t wallSecondsAtStart_;
     uint32_t millisecondsAtStart_;
+    int64_t secondsAsleep_ = 0;
 };
 
 // The source every clock read goes through; the steady clock unless replaced.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace skyloom {
 namespace {
 
@@ -73,6 +75,37 @@ TEST_F(FrameClockTest, ClockTimeIgnoresLaterChangesOfTheSystemTime) {
     simulated.AdvanceSeconds(10.0);
     simulated.SetWallSeconds(1'800'000'000);
     EXPECT_EQ(ClockTime(), 1'700'000'010);
+}
+
+TEST_F(FrameClockTest, AfterTheMachineSleptClockTimeIsTheRealTimeAndTheStepStaysSmall) {
+    SetFrameStallLimit(0.25);
+    StartFrameClock();
+    simulated.AdvanceSeconds(10.0);
+    TickFrameClock();
+    simulated.AdvanceSeconds(0.02);
+    TickFrameClock();
+    simulated.Sleep(3600);
+    simulated.AdvanceSeconds(0.02);
+    TickFrameClock();
+    SetFrameStallLimit(0.0);
+    EXPECT_EQ(ClockTime(), simulated.WallSeconds());
+    EXPECT_EQ(ClockTime(), 1'700'003'610);
+    EXPECT_NEAR(FrameSeconds(), 0.02, 1e-9);
+    EXPECT_NEAR(ElapsedSeconds(), 10.04, 1e-9);
+}
+
+// The kernel's own count of seconds since boot goes on while the machine
+// sleeps; the real millisecond counter must run with it, not with the
+// steady clock that stops.
+TEST(RealClockSource, MillisecondsRunWithTheTimeSinceBoot) {
+    std::FILE* uptime = std::fopen("/proc/uptime", "r");
+    ASSERT_NE(uptime, nullptr);
+    double secondsSinceBoot = 0.0;
+    ASSERT_EQ(std::fscanf(uptime, "%lf", &secondsSinceBoot), 1);
+    std::fclose(uptime);
+    const SteadyClockSource real;
+    const uint32_t expected = static_cast<uint32_t>(static_cast<uint64_t>(secondsSinceBoot * 1000.0));
+    EXPECT_LT(real.Milliseconds() - expected, 1000u) << "since boot " << secondsSinceBoot << " s";
 }
 
 TEST_F(FrameClockTest, MillisecondCounterWrapsWithoutDisturbingClockTime) {
