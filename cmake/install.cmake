@@ -70,14 +70,17 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
-# Checks of the installed tree, the desktop files, the man page and the package.
+# Checks of the installed tree, the desktop files, the man page and the
+# package, and the package under MATE's screen saver.
 function(skyloom_packaging_tests)
   set(wrapper ${CMAKE_SOURCE_DIR}/tests/support/run-isolated)
   add_test(NAME packaging.install_tree
            COMMAND ${wrapper} ${CMAKE_SOURCE_DIR}/tests/packaging/check-install ${CMAKE_BINARY_DIR})
   add_test(NAME packaging.deb
            COMMAND ${wrapper} ${CMAKE_SOURCE_DIR}/tests/packaging/check-deb ${CMAKE_BINARY_DIR})
-  set_tests_properties(packaging.install_tree PROPERTIES TIMEOUT 300)
+  add_test(NAME packaging.mate_screensaver
+           COMMAND ${wrapper} ${CMAKE_SOURCE_DIR}/tests/packaging/check-mate-screensaver ${CMAKE_BINARY_DIR})
+  set_tests_properties(packaging.install_tree packaging.mate_screensaver PROPERTIES TIMEOUT 300)
   set_tests_properties(packaging.deb PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
 endfunction()
 cmake_language(DEFER CALL skyloom_packaging_tests)

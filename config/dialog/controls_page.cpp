@@ -113,8 +113,8 @@ QFrame* EtchedLine(QWidget* parent) {
     return line;
 }
 
-// A small square of the colour beside its caption, so that a colour close
-// to the page's background still shows.
+// A small square of the colour beside its caption, framed so that a colour
+// close to the page's background still shows.
 QIcon ColorSwatch(const QColor& color) {
     QPixmap swatch(12, 12);
     swatch.fill(color);
@@ -321,13 +321,10 @@ void ControlsPage::PutChooseColors() {
         if (entry.chosenColor == nullptr) {
             continue;
         }
+        // The caption keeps the theme's text colour, which stays readable
+        // whatever the colour chosen (white on a light theme would vanish).
         QAbstractButton* choose = radioGroups_[group]->button(kChooseValue);
-        const QColor color = ColorFromColorRef(entry.chosenColor->Get());
-        QPalette colours = choose->palette();
-        colours.setColor(QPalette::WindowText, color);
-        colours.setColor(QPalette::ButtonText, color);
-        choose->setPalette(colours);
-        choose->setIcon(ColorSwatch(color));
+        choose->setIcon(ColorSwatch(ColorFromColorRef(entry.chosenColor->Get())));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "config/dialog/shell_open.h"
 #include "config/resources.h"
 #include "settings/settings.h"
+#include "skyloom_build_date.h"
 #include "skyloom_site.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -51,13 +53,14 @@ QLabel* RightAligned(QWidget* parent, const char* name) {
 
 }  // namespace
 
-std::string BuildDateText(const char* compilerDate) {
-    std::string date = compilerDate;
-    // "Mmm dd yyyy" with a blank in place of a leading zero.
-    if (date.size() > 4 && date[3] == ' ' && date[4] == ' ') {
-        date.erase(4, 1);
-    }
-    return date;
+std::string BuildDateText(std::int64_t secondsSince1970) {
+    // Named here, not by the locale: the line reads the same everywhere.
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::chrono::sys_seconds moment{std::chrono::seconds{secondsSince1970}};
+    const std::chrono::year_month_day day{std::chrono::floor<std::chrono::days>(moment)};
+    return std::string(kMonths[static_cast<unsigned>(day.month()) - 1]) + ' ' +
+           std::to_string(static_cast<unsigned>(day.day())) + ' ' + std::to_string(static_cast<int>(day.year()));
 }
 
 IntroPage::IntroPage(QWidget* parent)
@@ -140,7 +143,7 @@ void IntroPage::PutTexts() {
     emailLabel_->setText(Text(T_EMAIL));
     webLabel_->setText(Text(T_INTERNET));
     version_->setText(QString::asprintf("%s %d.%d  -  %s", GetText(T_VERSION), VersionMajor.Get(),
-                                        VersionMinor.Get(), BuildDateText(__DATE__).c_str()));
+                                        VersionMinor.Get(), BuildDateText(SKYLOOM_BUILD_EPOCH).c_str()));
     emit TextsPut();
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/dialog/configure_page.h"
 
+#include <cstdint>
 #include <string>
 
 class QComboBox;
@@ -12,9 +13,9 @@ namespace skyloom {
 
 class HyperlinkLabel;
 
-// The compiler's build date ("Jan  5 2025", the day padded to two places)
-// as the version line shows it: "Jan 5 2025".
-std::string BuildDateText(const char* compilerDate);
+// A moment in seconds since 1970 as the version line dates the build, in
+// UTC: English month abbreviation, day, year ("Jan 5 2025").
+std::string BuildDateText(std::int64_t secondsSince1970);
 
 // The "< labels >" entry of the language list: the key names as texts.
 inline constexpr char kLabelsEntry[] = "< labels >";

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,6 +45,12 @@ float StoredFloat(const char* name) {
     float value = -1;
     ParseFloatText(StoredText(name).value_or(""), value);
     return value;
+}
+
+// The colour of the swatch beside a "choose" caption.
+QColor SwatchColor(QAbstractButton* choose) {
+    const QImage swatch = choose->icon().pixmap(choose->iconSize()).toImage();
+    return swatch.pixelColor(swatch.rect().center());
 }
 
 int32_t StoredInt(const char* name) {
@@ -237,17 +245,17 @@ private slots:
         QCOMPARE(calls, 2);
     }
 
-    void confirmedChooserStoresTheColourAndRepaintsTheCaption() {
+    void confirmedChooserStoresTheColourAndRepaintsTheSwatch() {
         ControlsPage page;
         page.show();
         QRadioButton* choose = Find<QRadioButton>(&page, "IDC_RADIO_NEBCOLOR_0");
         // The default nebula colour, COLORREF 0x660000, is dark blue.
-        QCOMPARE(choose->palette().color(QPalette::WindowText), QColor(0, 0, 102));
+        QCOMPARE(SwatchColor(choose), QColor(0, 0, 102));
         page.SetColorChooser([](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(200, 100, 50); });
         Click(choose);
         QCOMPARE(StoredInt("NebulaColorEnum"), 0);
         QCOMPARE(StoredInt("CustomNebulaColor"), 50 << 16 | 100 << 8 | 200);
-        QCOMPARE(choose->palette().color(QPalette::WindowText), QColor(200, 100, 50));
+        QCOMPARE(SwatchColor(choose), QColor(200, 100, 50));
         QCOMPARE(CustomSunColor.Get(), 0xFFFFFF);
     }
 
@@ -299,8 +307,7 @@ private slots:
         QVERIFY(Find<QRadioButton>(&page, "IDC_RADIO_CAMROT_3")->isChecked());
         QVERIFY(Find<QRadioButton>(&page, "IDC_RADIO_SUNSCOLOR_3")->isChecked());
         QCOMPARE(StoredInt("CustomSunColor"), 0xFFFFFF);
-        QCOMPARE(Find<QRadioButton>(&page, "IDC_RADIO_SUNSCOLOR_0")->palette().color(QPalette::WindowText),
-                 QColor(255, 255, 255));
+        QCOMPARE(SwatchColor(Find<QRadioButton>(&page, "IDC_RADIO_SUNSCOLOR_0")), QColor(255, 255, 255));
 
         QCOMPARE(StoredText("PlayMusic").value_or(""), std::string("1"));
         QCOMPARE(StoredText("MusicFilename").value_or(""), std::string("/music/list.m3u"));

@@ -3,6 +3,7 @@
 #include "config/dialog/intro_page.h"
 #include "config/language_tables.h"
 #include "settings/settings.h"
+#include "skyloom_build_date.h"
 #include "skyloom_site.h"
 #include "tests/config/dialog/dialog_test_support.h"
 
@@ -61,9 +62,21 @@ class IntroPageTest : public QObject {
 private slots:
     void init() { ResetDialogSettings(); }
 
-    void buildDateDropsThePaddingOfTheDay() {
-        QCOMPARE(BuildDateText("Jan  5 2025"), std::string("Jan 5 2025"));
-        QCOMPARE(BuildDateText("Dec 25 2024"), std::string("Dec 25 2024"));
+    void buildDateIsTheDayOfTheMomentInUtc_data() {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("the start of 1970") << qint64{0} << "Jan 1 1970";
+        QTest::newRow("the last second of 2024") << qint64{1735689599} << "Dec 31 2024";
+        QTest::newRow("the first second of 2025") << qint64{1735689600} << "Jan 1 2025";
+        QTest::newRow("a day of one digit, unpadded") << qint64{1736078400} << "Jan 5 2025";
+        QTest::newRow("a leap day") << qint64{1709208000} << "Feb 29 2024";
+        QTest::newRow("September") << qint64{1694678400} << "Sep 14 2023";
+    }
+
+    void buildDateIsTheDayOfTheMomentInUtc() {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(BuildDateText(seconds)), text);
     }
 
     void versionLineNamesTheVersionAndBuildDate() {
@@ -75,6 +88,8 @@ private slots:
                                                      "[1-9][0-9]? [0-9]{4}$")
                                           .arg(QRegularExpression::escape(QString::fromUtf8(GetText(T_VERSION)))));
         QVERIFY2(form.match(line).hasMatch(), qPrintable(line));
+        // The moment the build was configured with, not the day a file was compiled.
+        QVERIFY2(line.endsWith(QString::fromStdString(BuildDateText(SKYLOOM_BUILD_EPOCH))), qPrintable(line));
     }
 
     void bannerShowsTheProgramPicture() {
