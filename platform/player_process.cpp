@@ -376,6 +376,20 @@ std::string MusicClaimPath() {
     return "/tmp/skyloom-music-" + std::to_string(getuid()) + ".lock";
 }
 
+void DisableSessionBusAutolaunch() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && address[0] != '\0') {
+        return;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info;
+    if (runtime != nullptr && runtime[0] == '/' && stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
+        S_ISSOCK(info.st_mode)) {
+        return;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
 bool TakeMusicClaim() {
     if (claimDescriptor >= 0) {
         if (claimHolder == getpid()) {

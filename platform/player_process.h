@@ -21,6 +21,14 @@ bool TakeMusicClaim();
 // /tmp/skyloom-music-<uid>.lock when that folder is not set.
 std::string MusicClaimPath();
 
+// Without a session bus in the environment (a saver started by a daemon
+// from .xinitrc) GIO would start one of its own through dbus-launch, which
+// outlives the saver. Unless DBUS_SESSION_BUS_ADDRESS names a bus or the
+// user's bus listens at $XDG_RUNTIME_DIR/bus, sets it to "disabled:", so
+// neither this process nor the player it starts launches a bus. Changes
+// the environment: call before any other thread exists.
+void DisableSessionBusAutolaunch();
+
 // Starts the desktop's default application for the file's type (by its
 // name, from the shared MIME database) with the file, in a process group
 // of its own, with this process's environment and current folder. Returns

@@ -60,6 +60,7 @@ void StartConfiguredMusic(bool saverOwnsScreen) {
     if (!saverOwnsScreen || PlayMusic.Get() != 1 || MusicFilename.Get()[0] == '\0') {
         return;
     }
+    DisableSessionBusAutolaunch();
     AddEmergencyTeardown(StopMusicAtFatalExit, TeardownSafety::SignalSafe);
     MusicPlayerProcessId = StartMusicPlayer(MusicFilename.Get(), true);
     if (MusicPlayerProcessId == 0) {

@@ -25,7 +25,8 @@ void CloseMusicPlayer(std::uint32_t processId);
 // The saver's start: when the saver owns the screen (full screen or -root,
 // never a preview), PlayMusic is 1 and MusicFilename is set, starts the
 // player (hidden) into MusicPlayerProcessId and makes a fatal exit stop it
-// too. Otherwise leaves MusicPlayerProcessId at 0.
+// too; without a session bus it starts none for the player. Otherwise
+// leaves MusicPlayerProcessId at 0.
 void StartConfiguredMusic(bool saverOwnsScreen);
 
 // The saver's teardown: closes the player started by StartConfiguredMusic,

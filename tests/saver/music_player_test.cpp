@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <set>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -165,6 +169,41 @@ TEST_F(ConfiguredMusicTest, StartsOnlyWhenTheSaverOwnsTheScreenAndMusicIsOn) {
     CloseConfiguredMusic();
     EXPECT_EQ(0u, MusicPlayerProcessId);
     EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+// A saver started by a daemon from .xinitrc has no session bus. Launching
+// the player must not leave one behind (dbus-launch autolaunches it).
+TEST_F(ConfiguredMusicTest, LeavesNoSessionBusRunningWhereThereWasNone) {
+    ASSERT_EQ(0, std::system("command -v dbus-launch >/dev/null")) << "dbus-launch (dbus-x11) is not installed";
+    // dbus-launch autolaunches only for an X display.
+    ASSERT_TRUE(StartMusicTestDisplay());
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    // What the launch leaves running, detached or not, comes back to us.
+    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
+    const std::set<pid_t> before = LiveChildren();
+
+    StartConfiguredMusic(true);
+    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    ASSERT_GT(pid, 0);
+    CloseConfiguredMusic();
+    ASSERT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+
+    std::set<pid_t> left;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClosedWithinMs);
+    for (;;) {
+        left = LiveChildren();
+        for (pid_t earlier : before) {
+            left.erase(earlier);
+        }
+        if (left.empty() || std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        usleep(10'000);
+    }
+    EXPECT_TRUE(left.empty()) << "left running:\n" << DescribeProcesses(left);
+    for (pid_t stray : left) {
+        kill(stray, SIGKILL);
+    }
 }
 
 TEST_F(ConfiguredMusicTest, AFatalExitStopsThePlayerToo) {

@@ -1,5 +1,6 @@
 #include "tests/support/music_fixtures.h"
 
+#include "platform/player_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
 
@@ -286,6 +287,47 @@ void KillProcessGroup(pid_t group) {
     }
 }
 
+std::set<pid_t> LiveChildren() {
+    std::set<pid_t> children;
+    const pid_t self = getpid();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        // "pid (comm) state ppid ...": the command may hold spaces and parentheses.
+        const std::string stat = ReadFileText(entry.path().string() + "/stat");
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos || close + 4 >= stat.size()) {
+            continue;
+        }
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) != 2 || parent != self) {
+            continue;
+        }
+        const pid_t pid = std::stoi(name);
+        if (state == 'Z') {
+            waitpid(pid, nullptr, WNOHANG);
+        } else {
+            children.insert(pid);
+        }
+    }
+    return children;
+}
+
+std::string DescribeProcesses(const std::set<pid_t>& pids) {
+    std::string text;
+    for (pid_t pid : pids) {
+        std::string command = ReadFileText("/proc/" + std::to_string(pid) + "/cmdline");
+        for (char& c : command) {
+            c = c == '\0' ? ' ' : c;
+        }
+        text += std::to_string(pid) + ": " + command + "\n";
+    }
+    return text;
+}
+
 bool StartPrivateSessionBus() {
     static bool started = false;
     if (!started) {
@@ -309,6 +351,7 @@ bool StartMusicTestDisplay() {
         }
         setenv("DISPLAY", server.DisplayName().c_str(), 1);
     }
+    DisableSessionBusAutolaunch();
     return true;
 }
 

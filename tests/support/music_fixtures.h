@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <sys/types.h>
 
@@ -41,6 +42,13 @@ bool ProcessGroupEnded(pid_t group);
 // Removes whatever a test left running in that process group.
 void KillProcessGroup(pid_t group);
 
+// This process's live child processes; zombies among them are reaped and
+// left out. With PR_SET_CHILD_SUBREAPER set, whatever a child left running
+// when it ended becomes one of them.
+std::set<pid_t> LiveChildren();
+// One line per process: its id and command line.
+std::string DescribeProcesses(const std::set<pid_t>& pids);
+
 // A private session bus for this process (dbus-daemon), started on the
 // first call and kept until the process ends, since GIO ends a process
 // whose session bus goes away. Sets DBUS_SESSION_BUS_ADDRESS. False when
@@ -48,7 +56,9 @@ void KillProcessGroup(pid_t group);
 bool StartPrivateSessionBus();
 
 // An Xvfb of this process's own, started on the first call and ended with
-// the process. Sets DISPLAY. False when it cannot be started.
+// the process. Sets DISPLAY and, as the saver does, keeps GIO from
+// autolaunching a session bus on it that would outlive the test. False
+// when it cannot be started.
 bool StartMusicTestDisplay();
 
 }  // namespace skyloom::testing
