@@ -444,7 +444,7 @@ std::uint32_t LaunchAssociatedPlayer(const char* fileName) {
     return static_cast<std::uint32_t>(pid);
 }
 
-void WaitForPlayerToSettle(std::uint32_t processId, bool hide) {
+void WaitForPlayerToSettle(std::uint32_t processId, bool hide, const std::atomic<bool>* cancel) {
     const pid_t group = static_cast<pid_t>(processId);
     if (group <= 0) {
         return;
@@ -465,7 +465,7 @@ void WaitForPlayerToSettle(std::uint32_t processId, bool hide) {
                 }
             }
         }
-        if (showing || std::chrono::steady_clock::now() >= deadline) {
+        if (showing || std::chrono::steady_clock::now() >= deadline || (cancel != nullptr && cancel->load())) {
             break;
         }
         std::this_thread::sleep_for(kPollInterval);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -38,10 +39,11 @@ void DisableSessionBusAutolaunch();
 std::uint32_t LaunchAssociatedPlayer(const char* fileName);
 
 // Waits at most two seconds for a player to settle: until one of its
-// top-level windows is showing or the player has ended. With hide, the
+// top-level windows is showing, the player has ended or cancel (when
+// given) is set, which it sees within a poll of 20 ms. With hide, the
 // showing windows are iconified so they cannot cover the saver. Returns at
 // once when there is no X display.
-void WaitForPlayerToSettle(std::uint32_t processId, bool hide);
+void WaitForPlayerToSettle(std::uint32_t processId, bool hide, const std::atomic<bool>* cancel = nullptr);
 
 // Sends WM_DELETE_WINDOW to every top-level window whose _NET_WM_PID names
 // a process of the player's group and which takes that message. Returns

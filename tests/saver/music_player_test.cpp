@@ -33,7 +33,7 @@ protected:
         for (pid_t group : groups_) {
             KillProcessGroup(group);
         }
-        MusicPlayerProcessId = 0;
+        MusicPlayerProcessId.store(0);
     }
     // The player's id once it has recorded itself; 0 when it did not.
     pid_t Started(const std::string& file, std::uint32_t processId) {
@@ -146,28 +146,60 @@ protected:
         PlayMusic.Set(1);
         MusicFilename.Set(file_.c_str());
     }
+    void TearDown() override {
+        CloseConfiguredMusic();
+        MusicPlayerTest::TearDown();
+    }
+    // The readied player's id once it has recorded itself; 0 when it did not.
+    pid_t StartedPlayer() {
+        const pid_t recorded = static_cast<pid_t>(WaitForRecord(file_, ".pid", kRecordWaitMs));
+        if (recorded > 0) {
+            groups_.push_back(recorded);
+        }
+        return recorded;
+    }
     std::string file_;
 };
 
 TEST_F(ConfiguredMusicTest, StartsOnlyWhenTheSaverOwnsTheScreenAndMusicIsOn) {
-    StartConfiguredMusic(false);  // a preview
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    const auto readyAndStart = [](bool saverOwnsScreen) {
+        PrepareConfiguredMusic(saverOwnsScreen);
+        StartConfiguredMusic();
+    };
+    readyAndStart(false);  // a preview
     PlayMusic.Set(0);
-    StartConfiguredMusic(true);
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    readyAndStart(true);
     PlayMusic.Set(1);
     MusicFilename.Set("");
-    StartConfiguredMusic(true);
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    readyAndStart(true);
     EXPECT_EQ(0, WaitForRecord(file_, ".pid", 300));
+    EXPECT_EQ(0u, MusicPlayerProcessId.load());
 
     MusicFilename.Set(file_.c_str());
-    StartConfiguredMusic(true);
-    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    PrepareConfiguredMusic(true);
+    EXPECT_EQ(0, WaitForRecord(file_, ".pid", 300)) << "started before the first frame";
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
     ASSERT_GT(pid, 0);
+    // Later frames start nothing more.
+    StartConfiguredMusic();
 
     CloseConfiguredMusic();
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    EXPECT_EQ(0u, MusicPlayerProcessId.load());
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+// The start returns to the frame loop while the player settles (this one
+// shows no window: two seconds), and the end takes a player still settling.
+TEST_F(ConfiguredMusicTest, StartReturnsWhileThePlayerSettles) {
+    // Settling watches the player's windows on the display.
+    ASSERT_TRUE(StartMusicTestDisplay());
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(0u, MusicPlayerProcessId.load()) << "still settling";
+    CloseConfiguredMusic();
     EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
 }
 
@@ -182,8 +214,9 @@ TEST_F(ConfiguredMusicTest, LeavesNoSessionBusRunningWhereThereWasNone) {
     ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
     const std::set<pid_t> before = LiveChildren();
 
-    StartConfiguredMusic(true);
-    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
     ASSERT_GT(pid, 0);
     CloseConfiguredMusic();
     ASSERT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
@@ -207,8 +240,9 @@ TEST_F(ConfiguredMusicTest, LeavesNoSessionBusRunningWhereThereWasNone) {
 }
 
 TEST_F(ConfiguredMusicTest, AFatalExitStopsThePlayerToo) {
-    StartConfiguredMusic(true);
-    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
     ASSERT_GT(pid, 0);
 
     RunEmergencyTeardown();

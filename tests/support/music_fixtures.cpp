@@ -35,6 +35,19 @@ rec pid "$$"
 wait
 )sh";
 
+// Records how the saver's window stood when it started: FILE.saver, the
+// map state of the first window named "Skyloom" ("none" without one).
+const char kWatchingPlayer[] = R"sh(#!/bin/sh
+f="$1"
+rec() { printf '%s\n' "$2" > "$f.$1.partial" && mv "$f.$1.partial" "$f.$1"; }
+state="$(xwininfo -name Skyloom 2>/dev/null | sed -n 's/^ *Map State: *//p')"
+rec saver "${state:-none}"
+sleep 600 &
+rec child "$!"
+rec pid "$$"
+wait
+)sh";
+
 const char kStubbornPlayer[] = R"sh(#!/bin/sh
 trap '' TERM
 f="$1"
@@ -57,6 +70,7 @@ const TestType kTypes[] = {
     {"skywindow", "application/x-skyloom-window", "skyloom-test-window.desktop"},
     {"skydbus", "application/x-skyloom-dbus", "org.example.SkyloomTestPlayer.desktop"},
     {"skyorphan", "application/x-skyloom-orphan", nullptr},
+    {"skywatch", "application/x-skyloom-watch", "skyloom-test-watch.desktop"},
 };
 
 std::string DesktopEntry(const std::string& exec, const char* mimeType, bool dbusActivatable) {
@@ -177,8 +191,10 @@ void InstallTestPlayers() {
 
     ASSERT_TRUE(WriteFileText(players + "/script-player", kScriptPlayer));
     ASSERT_TRUE(WriteFileText(players + "/stubborn-player", kStubbornPlayer));
+    ASSERT_TRUE(WriteFileText(players + "/watching-player", kWatchingPlayer));
     ASSERT_EQ(0, chmod((players + "/script-player").c_str(), 0755));
     ASSERT_EQ(0, chmod((players + "/stubborn-player").c_str(), 0755));
+    ASSERT_EQ(0, chmod((players + "/watching-player").c_str(), 0755));
 
     std::string mimeXml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -204,6 +220,8 @@ void InstallTestPlayers() {
                               DesktopEntry(SKYLOOM_TEST_WINDOW_PLAYER, kTypes[2].mimeType, false)));
     ASSERT_TRUE(WriteFileText(applications + kTypes[3].desktopFile,
                               DesktopEntry(players + "/script-player", kTypes[3].mimeType, true)));
+    ASSERT_TRUE(WriteFileText(applications + kTypes[5].desktopFile,
+                              DesktopEntry(players + "/watching-player", kTypes[5].mimeType, false)));
     ASSERT_TRUE(WriteFileText(config + "/mimeapps.list", defaults));
     installed = true;
 }

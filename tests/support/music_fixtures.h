@@ -17,9 +17,13 @@ namespace skyloom::testing {
 //                 FILE.pid; then waits for the child
 //   .skystubborn  the same script with SIGTERM ignored by its whole group
 //   .skywindow    tests/platform/window_player.cpp (needs $DISPLAY): one
-//                 window, ends only on WM_DELETE_WINDOW (FILE.closed)
+//                 window, ends only on WM_DELETE_WINDOW (FILE.closed;
+//                 FILE.saver-at-close: 2 when the saver's window still
+//                 showed then, 1 when not)
 //   .skydbus      the .skytest script behind a D-Bus activatable entry
 //   .skyorphan    a known type without any application
+//   .skywatch     the .skytest script, which first records FILE.saver: the
+//                 map state of the saver's window ("IsViewable", "none")
 // Any other extension is unknown to the desktop. Fails the current test
 // when the database cannot be built.
 void InstallTestPlayers();
