@@ -138,7 +138,7 @@ void MeasureIdleWorker(FigureTable& table, int waits) {
 }
 
 // busyThreads threads at normal priority keep the CPUs saturated, as a
-// software renderer does; the idle-priority worker then gets almost no time.
+// software renderer does; the lowered worker must still stop promptly.
 void MeasureStopLatency(FigureTable& table, int busyThreads, int stops) {
     std::atomic<bool> busy{true};
     std::vector<std::thread> hogs;

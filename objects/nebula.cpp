@@ -141,8 +141,9 @@ void SetupNebulae() {
 
     NebulaWorkerSettings settings;
     settings.size = NebulaTextureSize();
-    const int32_t seed = Seed.Get();
-    settings.seed = seed != 0 ? static_cast<uint32_t>(seed) : TimeGetTime();
+    // The run's seed: the saver's start seeds this thread with Seed (or the
+    // clock), a render with --seed (or Seed).
+    settings.seed = RandomSeed();
     settings.colorMode = mode;
     settings.baseColor = baseNebulaColor;
     settings.darkStreaks = DarkPatchesInNebulae.Get() == 1;

@@ -63,7 +63,8 @@ int NebulaTarget();
 int32_t NebulaTextureSize();
 
 // Scene set-up, after the star field: sets the base nebula colour from
-// NebulaColorEnum and (re)starts the texture worker. Without a texture
+// NebulaColorEnum and (re)starts the texture worker, whose generator starts
+// from the seed the calling thread's generator was seeded with. Without a texture
 // size that fits, or when the worker cannot start, no nebula will appear.
 void SetupNebulae();
 // Once a frame, after the camera, sun and star updates and before the

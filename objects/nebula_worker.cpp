@@ -127,8 +127,8 @@ bool NebulaTextureWorker::WaitForTexture() const {
 
 void NebulaTextureWorker::Run(NebulaHandOver* slot, NebulaWorkerSettings settings) {
     SeedRandom(settings.seed);
-    // Texture making may take as long as it likes but must never take
-    // CPU time from a frame.
+    // Texture making may take as long as it likes and gives way to the
+    // frame, but a stop request must be seen within milliseconds.
     LowerCurrentThreadPriority();
     PlasmaColouring colouring;
     colouring.mode = settings.colorMode;

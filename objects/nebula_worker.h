@@ -88,7 +88,8 @@ struct NebulaWorkerSettings {
 // The background thread that makes nebula textures into a hand-over slot:
 // for every wanted texture it draws a threshold and a roughness, then
 // generates plasma until the coverage is within 10..60 %, and publishes it.
-// It runs at idle priority and blocks while nothing is wanted.
+// It runs at a lowered priority (LowerCurrentThreadPriority) and blocks
+// while nothing is wanted.
 class NebulaTextureWorker {
 public:
     NebulaTextureWorker() = default;

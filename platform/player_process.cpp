@@ -376,6 +376,20 @@ std::string MusicClaimPath() {
     return "/tmp/skyloom-music-" + std::to_string(getuid()) + ".lock";
 }
 
+void DisableSessionBusAutolaunch() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address != nullptr && address[0] != '\0') {
+        return;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat info;
+    if (runtime != nullptr && runtime[0] == '/' && stat((std::string(runtime) + "/bus").c_str(), &info) == 0 &&
+        S_ISSOCK(info.st_mode)) {
+        return;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
 bool TakeMusicClaim() {
     if (claimDescriptor >= 0) {
         if (claimHolder == getpid()) {
@@ -430,7 +444,7 @@ std::uint32_t LaunchAssociatedPlayer(const char* fileName) {
     return static_cast<std::uint32_t>(pid);
 }
 
-void WaitForPlayerToSettle(std::uint32_t processId, bool hide) {
+void WaitForPlayerToSettle(std::uint32_t processId, bool hide, const std::atomic<bool>* cancel) {
     const pid_t group = static_cast<pid_t>(processId);
     if (group <= 0) {
         return;
@@ -451,7 +465,7 @@ void WaitForPlayerToSettle(std::uint32_t processId, bool hide) {
                 }
             }
         }
-        if (showing || std::chrono::steady_clock::now() >= deadline) {
+        if (showing || std::chrono::steady_clock::now() >= deadline || (cancel != nullptr && cancel->load())) {
             break;
         }
         std::this_thread::sleep_for(kPollInterval);

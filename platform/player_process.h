@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,14 @@ bool TakeMusicClaim();
 // /tmp/skyloom-music-<uid>.lock when that folder is not set.
 std::string MusicClaimPath();
 
+// Without a session bus in the environment (a saver started by a daemon
+// from .xinitrc) GIO would start one of its own through dbus-launch, which
+// outlives the saver. Unless DBUS_SESSION_BUS_ADDRESS names a bus or the
+// user's bus listens at $XDG_RUNTIME_DIR/bus, sets it to "disabled:", so
+// neither this process nor the player it starts launches a bus. Changes
+// the environment: call before any other thread exists.
+void DisableSessionBusAutolaunch();
+
 // Starts the desktop's default application for the file's type (by its
 // name, from the shared MIME database) with the file, in a process group
 // of its own, with this process's environment and current folder. Returns
@@ -30,10 +39,11 @@ std::string MusicClaimPath();
 std::uint32_t LaunchAssociatedPlayer(const char* fileName);
 
 // Waits at most two seconds for a player to settle: until one of its
-// top-level windows is showing or the player has ended. With hide, the
+// top-level windows is showing, the player has ended or cancel (when
+// given) is set, which it sees within a poll of 20 ms. With hide, the
 // showing windows are iconified so they cannot cover the saver. Returns at
 // once when there is no X display.
-void WaitForPlayerToSettle(std::uint32_t processId, bool hide);
+void WaitForPlayerToSettle(std::uint32_t processId, bool hide, const std::atomic<bool>* cancel = nullptr);
 
 // Sends WM_DELETE_WINDOW to every top-level window whose _NET_WM_PID names
 // a process of the player's group and which takes that message. Returns

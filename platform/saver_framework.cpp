@@ -21,6 +21,7 @@
 #include "saver/entry.h"
 #include "saver/fatal_exit.h"
 #include "saver/gl_window.h"
+#include "saver/music_player.h"
 #include "saver/overlay_pass.h"
 #include "settings/settings.h"
 
@@ -505,6 +506,8 @@ int RunSaver(const CommandLine& line) {
     }
     fw.pacer.SetPeriod(VsyncEnabled.Get() != 0 ? FramePeriodForRate(QueryRefreshRate(fw.display, fw.root)) : 0);
     RunEventLoop();
+    // The windows are down: a player slow to close keeps no frame on screen.
+    CloseConfiguredMusic();
     CloseSaverDisplay();
     return 0;
 }

@@ -1,20 +1,27 @@
 #include "platform/thread_priority.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <cerrno>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace skyloom {
 
+namespace {
+constexpr int kLoweredNice = 5;
+}
+
 bool LowerCurrentThreadPriority() {
-    sched_param param{};
-    param.sched_priority = 0;
-    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) == 0) {
+    // On Linux a thread id names one thread for the nice value.
+    const id_t thread = static_cast<id_t>(gettid());
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, thread);
+    if (current == -1 && errno != 0) {
+        return false;
+    }
+    if (current >= kLoweredNice) {
         return true;
     }
-    // On Linux a thread id names one thread for the nice value.
-    return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19) == 0;
+    return setpriority(PRIO_PROCESS, thread, kLoweredNice) == 0;
 }
 
 }  // namespace skyloom

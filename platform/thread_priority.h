@@ -2,10 +2,13 @@
 
 namespace skyloom {
 
-// Moves the calling thread to the idle scheduling class, or where that is
-// refused to the weakest nice value, so it only gets CPU time no other
-// thread wants. False when neither took effect (the thread keeps running at
-// its old priority, which is harmless).
+// Gives the calling thread the nice value 5, or leaves it where its own is
+// weaker already, so that it yields to the normal threads (the frame) when
+// the CPUs are busy yet still gets time within milliseconds to notice a
+// stop request. The idle class or nice 19 would leave it waiting a second
+// and more on a loaded machine, and no unprivileged process can raise it
+// again. False when the change was refused (the thread keeps its
+// priority, which is harmless).
 bool LowerCurrentThreadPriority();
 
 }  // namespace skyloom

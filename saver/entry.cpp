@@ -25,8 +25,6 @@ constexpr int32_t kLastConfigurePage = 2;
 MessageResult CreateSaverWindow(const WindowEvent& event) {
     CommonStartup();
     UsageCountScreensaver.Increment();
-    // Full screen and for a daemon only: never in a preview or a desktop window.
-    StartConfiguredMusic(CurrentSaverMode() == SaverMode::FullScreen || CurrentSaverMode() == SaverMode::Root);
 
     const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
     const ScreenRect client{0, 0, event.width, event.height};
@@ -39,10 +37,11 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
         // Standard error only: the dialog toolkit cannot draw a box on an
         // 8-bit display either.
         std::fprintf(stderr, "Skyloom: %s\n", GetText(T_256COLORS));
-        // No GL window will exist to close the player at its teardown.
-        CloseConfiguredMusic();
         return -1;
     }
+    // Full screen and for a daemon only: never in a preview or a desktop
+    // window. The player itself starts after the first frame.
+    PrepareConfiguredMusic(CurrentSaverMode() == SaverMode::FullScreen || CurrentSaverMode() == SaverMode::Root);
     CreateGlWindow(rect);
     return 0;
 }

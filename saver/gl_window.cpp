@@ -141,6 +141,8 @@ void PaintFrame() {
     // Read before the swap: afterwards the back buffer's contents are undefined.
     CapturePendingScreenshots();
     SwapGlBuffers();
+    // Once the flight shows; the player starts beside the frame loop.
+    StartConfiguredMusic();
 }
 
 void DestroyGlWindowState() {
@@ -150,8 +152,6 @@ void DestroyGlWindowState() {
     ReleaseDesktopTexture();
     ReleaseSunTextures();
     ReleaseFlareTextures();
-    // The music player is asked to quit after the scene resources.
-    CloseConfiguredMusic();
     ReleaseGlContext();
     sceneSetUp = false;
     RestoreMonitorPowerSaving();

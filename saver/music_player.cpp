@@ -4,11 +4,13 @@
 #include "saver/fatal_exit.h"
 #include "settings/settings.h"
 
-#include <atomic>
+#include <string>
+#include <system_error>
+#include <thread>
 
 namespace skyloom {
 
-std::uint32_t MusicPlayerProcessId = 0;
+std::atomic<std::uint32_t> MusicPlayerProcessId{0};
 
 namespace {
 
@@ -20,6 +22,12 @@ constexpr int kCloseGraceMilliseconds = 500;
 // fatal exit during that wait stops it too.
 std::atomic<std::uint32_t> runningPlayer{0};
 
+// The music file readied at the saver's start; empty when none is.
+std::string readiedFile;
+// Starts the readied player; joined by CloseConfiguredMusic.
+std::thread starter;
+std::atomic<bool> startCancelled{false};
+
 // Runs at a fatal exit, possibly inside a signal handler: SIGTERM only, no X.
 void StopMusicAtFatalExit() {
     const std::uint32_t processId = runningPlayer.exchange(0);
@@ -28,9 +36,13 @@ void StopMusicAtFatalExit() {
     }
 }
 
+void StartReadiedPlayer(std::string fileName) {
+    MusicPlayerProcessId.store(StartMusicPlayer(fileName.c_str(), true, &startCancelled));
+}
+
 }  // namespace
 
-std::uint32_t StartMusicPlayer(const char* fileName, bool hidden) {
+std::uint32_t StartMusicPlayer(const char* fileName, bool hidden, const std::atomic<bool>* cancel) {
     if (fileName == nullptr || fileName[0] == '\0' || !TakeMusicClaim()) {
         return 0;
     }
@@ -39,7 +51,7 @@ std::uint32_t StartMusicPlayer(const char* fileName, bool hidden) {
         return 0;
     }
     runningPlayer.store(processId);
-    WaitForPlayerToSettle(processId, hidden);
+    WaitForPlayerToSettle(processId, hidden, cancel);
     return processId;
 }
 
@@ -55,22 +67,40 @@ void CloseMusicPlayer(std::uint32_t processId) {
     runningPlayer.compare_exchange_strong(expected, 0);
 }
 
-void StartConfiguredMusic(bool saverOwnsScreen) {
-    MusicPlayerProcessId = 0;
+void PrepareConfiguredMusic(bool saverOwnsScreen) {
+    MusicPlayerProcessId.store(0);
+    readiedFile.clear();
     if (!saverOwnsScreen || PlayMusic.Get() != 1 || MusicFilename.Get()[0] == '\0') {
         return;
     }
+    readiedFile = MusicFilename.Get();
+    DisableSessionBusAutolaunch();
     AddEmergencyTeardown(StopMusicAtFatalExit, TeardownSafety::SignalSafe);
-    MusicPlayerProcessId = StartMusicPlayer(MusicFilename.Get(), true);
-    if (MusicPlayerProcessId == 0) {
+}
+
+void StartConfiguredMusic() {
+    if (readiedFile.empty()) {
+        return;
+    }
+    std::string fileName;
+    fileName.swap(readiedFile);
+    startCancelled.store(false);
+    // The library reports a thread it cannot start by throwing: the music
+    // then simply stays off.
+    try {
+        starter = std::thread(StartReadiedPlayer, std::move(fileName));
+    } catch (const std::system_error&) {
         RemoveEmergencyTeardown(StopMusicAtFatalExit);
     }
 }
 
 void CloseConfiguredMusic() {
-    const std::uint32_t processId = MusicPlayerProcessId;
-    MusicPlayerProcessId = 0;
-    CloseMusicPlayer(processId);
+    readiedFile.clear();
+    if (starter.joinable()) {
+        startCancelled.store(true);
+        starter.join();
+    }
+    CloseMusicPlayer(MusicPlayerProcessId.exchange(0));
     RemoveEmergencyTeardown(StopMusicAtFatalExit);
 }
 

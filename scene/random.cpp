@@ -6,6 +6,7 @@ namespace skyloom {
 
 namespace {
 thread_local uint32_t generatorState = 1;
+thread_local uint32_t lastSeed = 1;
 }
 
 int RandomDraw() {
@@ -13,7 +14,12 @@ int RandomDraw() {
     return static_cast<int>((generatorState >> 16) & 0x7FFFu);
 }
 
-void SeedRandom(uint32_t seed) { generatorState = seed; }
+void SeedRandom(uint32_t seed) {
+    generatorState = seed;
+    lastSeed = seed;
+}
+
+uint32_t RandomSeed() { return lastSeed; }
 
 double RandomUnit() { return RandomDraw() * 0.00003051850947599719; }
 

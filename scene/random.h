@@ -8,6 +8,9 @@ namespace skyloom {
 // seeded starts from state 1. Every scaling constant divides by 32767.
 int RandomDraw();
 void SeedRandom(uint32_t seed);
+// The seed the calling thread's generator was last seeded with; 1 when it
+// never was. Another thread seeded with it draws the same sequence.
+uint32_t RandomSeed();
 // 0..1 inclusive.
 double RandomUnit();
 // Uniform over [lo, hi], both ends reachable.

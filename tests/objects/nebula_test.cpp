@@ -13,6 +13,7 @@
 #include "saver/frame_clock.h"
 #include "saver/render_size.h"
 #include "scene/camera3d.h"
+#include "scene/random.h"
 #include "settings/settings.h"
 #include "tests/support/gl_test_support.h"
 
@@ -358,6 +359,29 @@ TEST_F(NebulaTest, AFlashDrawsTheCloudBrighter) {
     const int flash = renderCentre(117500.0);
     EXPECT_EQ(nebula->FlashCount(), 1);
     EXPECT_GE(flash, 198);
+}
+
+// The run's seed (--seed, or the stored Seed, which the main thread was
+// seeded with) gives the nebulae their shapes too, not only the stars.
+TEST_F(NebulaTest, TheWorkerFollowsTheSeedTheMainThreadWasSeededWith) {
+    MaxTextureSizePixels.Set(64);
+    const auto firstTexture = [](uint32_t seed) {
+        SeedRandom(seed);
+        SetupNebulae();
+        NebulaHandOver& slot = NebulaTextureSlot();
+        slot.WaitUntilReady();
+        const std::vector<uint8_t> texels(slot.ReadyTexels(),
+                                          slot.ReadyTexels() + static_cast<size_t>(slot.Size()) * slot.Size() * 4);
+        ShutdownNebulae();
+        return texels;
+    };
+    const std::vector<uint8_t> one = firstTexture(1);
+    ASSERT_EQ(one.size(), 64u * 64u * 4u);
+    EXPECT_TRUE(one == firstTexture(1)) << "the same seed made another texture";
+    EXPECT_FALSE(one == firstTexture(2)) << "another seed made the same texture";
+    // --seed 1 with a stored Seed of 2: the run's seed wins, as for the stars.
+    Seed.Set(2);
+    EXPECT_TRUE(one == firstTexture(1)) << "the worker took the stored Seed over the run's";
 }
 
 TEST_F(NebulaTest, SetUpWorkerFeedsTheSpawnerWithTheBaseColour) {

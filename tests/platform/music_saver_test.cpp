@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) would break its headers.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -32,6 +33,8 @@ constexpr int kStartMs = 15'000;
 constexpr int kRecordWaitMs = 5000;
 // The player is gone within two seconds of the saver's end.
 constexpr int kClosedWithinMs = 2000 * kSanitizerSlowdown;
+// Well within the two seconds a player without windows is watched settling.
+constexpr int kFramesWithinMs = 1500;
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     const int64_t deadline = MonotonicMs() + milliseconds;
@@ -149,6 +152,44 @@ protected:
         return viewable;
     }
 
+    // Whether a top-level window named "Skyloom" is viewable.
+    bool SaverShowing() {
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        bool showing = false;
+        if (XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parentReturn, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i) {
+                char* name = nullptr;
+                XWindowAttributes attributes{};
+                if (XFetchName(display, children[i], &name) && name != nullptr) {
+                    showing = showing || (std::string(name) == "Skyloom" &&
+                                          XGetWindowAttributes(display, children[i], &attributes) &&
+                                          attributes.map_state == IsViewable);
+                    XFree(name);
+                }
+            }
+            XFree(children);
+        }
+        return showing;
+    }
+
+    // A checksum of what the screen shows.
+    unsigned long ScreenSum() {
+        XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, 640, 480, AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return 0;
+        }
+        unsigned long sum = 0;
+        for (int y = 0; y < 480; y += 2) {
+            for (int x = 0; x < 640; x += 2) {
+                sum = sum * 31 + XGetPixel(image, x, y);
+            }
+        }
+        XDestroyImage(image);
+        return sum;
+    }
+
     XvfbServer xvfb;
     Display* display = nullptr;
     SaverProcess saver;
@@ -169,6 +210,37 @@ TEST_F(MusicSaverTest, AKeyPressEndsTheSaverAndItsPlayer) {
     EXPECT_EQ(saver.WaitForExit(kClosedWithinMs), 0) << saver.Output();
     EXPECT_TRUE(WaitForProcessEnd(player, kClosedWithinMs));
     EXPECT_TRUE(WaitForProcessEnd(child, kClosedWithinMs));
+}
+
+// The flight shows as fast as without music: the player starts once the
+// first frame is on screen, and its settling holds no frame back.
+TEST_F(MusicSaverTest, ThePlayerStartsAfterTheFirstFrameAndFramesGoOnWhileItSettles) {
+    const std::string file = MakeMusicFile("playlist.skywatch");
+    PlayMusicFrom(file);
+    StartFullScreenSaver();
+    // This player shows no window, so the saver watches it settle for two seconds.
+    ASSERT_GT(PlayerOf(file), 0) << saver.Output();
+    EXPECT_EQ(RecordText(file, ".saver"), "IsViewable");
+    const unsigned long first = ScreenSum();
+    EXPECT_TRUE(WaitUntil([&] { return ScreenSum() != first; }, kFramesWithinMs)) << "no frame while the player settled";
+}
+
+// A player slow to close keeps no frozen frame on screen.
+TEST_F(MusicSaverTest, EndingTakesTheSaversWindowDownBeforeThePlayerIsAskedToClose) {
+    const std::string file = MakeMusicFile("playlist.skywindow");
+    PlayMusicFrom(file);
+    StartFullScreenSaver();
+    ASSERT_GT(PlayerOf(file), 0) << saver.Output();
+    ASSERT_NE(0, WaitForRecord(file, ".window", kRecordWaitMs));
+
+    const int64_t pressed = MonotonicMs();
+    PressKey(XK_space);
+    ASSERT_TRUE(WaitUntil([&] { return !SaverShowing(); }, kClosedWithinMs));
+    std::printf("key press until the saver's window was gone, with music: %lld ms\n",
+                static_cast<long long>(MonotonicMs() - pressed));
+    EXPECT_EQ(1, WaitForRecord(file, ".saver-at-close", kClosedWithinMs))
+        << "the player was asked to close while the saver's window still showed";
+    EXPECT_EQ(saver.WaitForExit(kClosedWithinMs), 0) << saver.Output();
 }
 
 TEST_F(MusicSaverTest, SigtermEndsTheSaverAndItsPlayer) {

@@ -13,9 +13,12 @@
 #include <cstdio>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -284,6 +287,65 @@ void Release(ClaimHolder& holder) {
     close(holder.report);
     int status = 0;
     waitpid(holder.pid, &status, 0);
+}
+
+// Where GIO would find no bus but autolaunch one, it finds "disabled:";
+// a bus that is there stays as it is.
+TEST(SessionBusTest, AutolaunchIsDisabledOnlyWhereNoBusIsThere) {
+    const std::string runtime = ScratchFolder() + "/bus-runtime";
+    std::filesystem::create_directories(runtime);
+    const std::string socketPath = runtime + "/bus";
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    const std::string plainFile = ScratchFolder() + "/plain-runtime";
+    ASSERT_TRUE(WriteFileText(plainFile + "/bus", ""));
+
+    struct Case {
+        const char* address;     // nullptr: unset
+        std::string runtimeDir;  // empty: unset
+        const char* expected;    // nullptr: stays unset
+    };
+    const Case cases[] = {
+        {"unix:path=/run/user/1000/bus", "", "unix:path=/run/user/1000/bus"},
+        {"unix:path=/run/user/1000/bus", ScratchFolder(), "unix:path=/run/user/1000/bus"},
+        {nullptr, runtime, nullptr},
+        {"", runtime, ""},
+        {nullptr, ScratchFolder(), "disabled:"},
+        {nullptr, plainFile, "disabled:"},
+        {nullptr, "", "disabled:"},
+        {"", "", "disabled:"},
+    };
+    const char* savedRuntime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = savedRuntime != nullptr ? savedRuntime : "";
+    for (const Case& c : cases) {
+        if (c.address != nullptr) {
+            setenv("DBUS_SESSION_BUS_ADDRESS", c.address, 1);
+        } else {
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        }
+        if (!c.runtimeDir.empty()) {
+            setenv("XDG_RUNTIME_DIR", c.runtimeDir.c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+        DisableSessionBusAutolaunch();
+        const char* now = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        const std::string label = std::string(c.address != nullptr ? c.address : "(unset)") + " / " + c.runtimeDir;
+        if (c.expected == nullptr) {
+            EXPECT_EQ(now, nullptr) << label;
+        } else {
+            ASSERT_NE(now, nullptr) << label;
+            EXPECT_STREQ(now, c.expected) << label;
+        }
+    }
+    close(listener);
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 TEST(MusicClaimTest, OnlyOneOfSeveralSaversTakesTheMusicUntilItEnds) {

@@ -21,12 +21,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -54,50 +52,6 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
         usleep(10'000);
     }
     return true;
-}
-
-// This test's live child processes (zombies are reaped and left out). The
-// test process is a subreaper, so whatever the saver leaves running when it
-// ends becomes one of them.
-std::set<pid_t> LiveChildren() {
-    std::set<pid_t> children;
-    const pid_t self = getpid();
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        // "pid (comm) state ppid ...": the command may hold spaces and parentheses.
-        const std::string stat = ReadFileText(entry.path().string() + "/stat");
-        const size_t close = stat.rfind(')');
-        if (close == std::string::npos || close + 4 >= stat.size()) {
-            continue;
-        }
-        char state = 0;
-        int parent = 0;
-        if (std::sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) != 2 || parent != self) {
-            continue;
-        }
-        const pid_t pid = std::stoi(name);
-        if (state == 'Z') {
-            waitpid(pid, nullptr, WNOHANG);
-        } else {
-            children.insert(pid);
-        }
-    }
-    return children;
-}
-
-std::string Describe(const std::set<pid_t>& pids) {
-    std::string text;
-    for (pid_t pid : pids) {
-        std::string command = ReadFileText("/proc/" + std::to_string(pid) + "/cmdline");
-        for (char& c : command) {
-            c = c == '\0' ? ' ' : c;
-        }
-        text += std::to_string(pid) + ": " + command + "\n";
-    }
-    return text;
 }
 
 class SaverFaultsTest : public ::testing::Test {
@@ -238,7 +192,7 @@ protected:
                 return left.empty();
             },
             kPlayerGoneWithinMs);
-        EXPECT_TRUE(left.empty()) << "left running:\n" << Describe(left);
+        EXPECT_TRUE(left.empty()) << "left running:\n" << DescribeProcesses(left);
     }
 
     XvfbServer xvfb;

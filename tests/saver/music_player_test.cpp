@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <set>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -29,7 +33,7 @@ protected:
         for (pid_t group : groups_) {
             KillProcessGroup(group);
         }
-        MusicPlayerProcessId = 0;
+        MusicPlayerProcessId.store(0);
     }
     // The player's id once it has recorded itself; 0 when it did not.
     pid_t Started(const std::string& file, std::uint32_t processId) {
@@ -142,34 +146,103 @@ protected:
         PlayMusic.Set(1);
         MusicFilename.Set(file_.c_str());
     }
+    void TearDown() override {
+        CloseConfiguredMusic();
+        MusicPlayerTest::TearDown();
+    }
+    // The readied player's id once it has recorded itself; 0 when it did not.
+    pid_t StartedPlayer() {
+        const pid_t recorded = static_cast<pid_t>(WaitForRecord(file_, ".pid", kRecordWaitMs));
+        if (recorded > 0) {
+            groups_.push_back(recorded);
+        }
+        return recorded;
+    }
     std::string file_;
 };
 
 TEST_F(ConfiguredMusicTest, StartsOnlyWhenTheSaverOwnsTheScreenAndMusicIsOn) {
-    StartConfiguredMusic(false);  // a preview
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    const auto readyAndStart = [](bool saverOwnsScreen) {
+        PrepareConfiguredMusic(saverOwnsScreen);
+        StartConfiguredMusic();
+    };
+    readyAndStart(false);  // a preview
     PlayMusic.Set(0);
-    StartConfiguredMusic(true);
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    readyAndStart(true);
     PlayMusic.Set(1);
     MusicFilename.Set("");
-    StartConfiguredMusic(true);
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    readyAndStart(true);
     EXPECT_EQ(0, WaitForRecord(file_, ".pid", 300));
+    EXPECT_EQ(0u, MusicPlayerProcessId.load());
 
     MusicFilename.Set(file_.c_str());
-    StartConfiguredMusic(true);
-    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    PrepareConfiguredMusic(true);
+    EXPECT_EQ(0, WaitForRecord(file_, ".pid", 300)) << "started before the first frame";
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
     ASSERT_GT(pid, 0);
+    // Later frames start nothing more.
+    StartConfiguredMusic();
 
     CloseConfiguredMusic();
-    EXPECT_EQ(0u, MusicPlayerProcessId);
+    EXPECT_EQ(0u, MusicPlayerProcessId.load());
     EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
 }
 
+// The start returns to the frame loop while the player settles (this one
+// shows no window: two seconds), and the end takes a player still settling.
+TEST_F(ConfiguredMusicTest, StartReturnsWhileThePlayerSettles) {
+    // Settling watches the player's windows on the display.
+    ASSERT_TRUE(StartMusicTestDisplay());
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(0u, MusicPlayerProcessId.load()) << "still settling";
+    CloseConfiguredMusic();
+    EXPECT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+}
+
+// A saver started by a daemon from .xinitrc has no session bus. Launching
+// the player must not leave one behind (dbus-launch autolaunches it).
+TEST_F(ConfiguredMusicTest, LeavesNoSessionBusRunningWhereThereWasNone) {
+    ASSERT_EQ(0, std::system("command -v dbus-launch >/dev/null")) << "dbus-launch (dbus-x11) is not installed";
+    // dbus-launch autolaunches only for an X display.
+    ASSERT_TRUE(StartMusicTestDisplay());
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    // What the launch leaves running, detached or not, comes back to us.
+    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
+    const std::set<pid_t> before = LiveChildren();
+
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
+    ASSERT_GT(pid, 0);
+    CloseConfiguredMusic();
+    ASSERT_TRUE(WaitForProcessEnd(pid, kClosedWithinMs));
+
+    std::set<pid_t> left;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClosedWithinMs);
+    for (;;) {
+        left = LiveChildren();
+        for (pid_t earlier : before) {
+            left.erase(earlier);
+        }
+        if (left.empty() || std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        usleep(10'000);
+    }
+    EXPECT_TRUE(left.empty()) << "left running:\n" << DescribeProcesses(left);
+    for (pid_t stray : left) {
+        kill(stray, SIGKILL);
+    }
+}
+
 TEST_F(ConfiguredMusicTest, AFatalExitStopsThePlayerToo) {
-    StartConfiguredMusic(true);
-    const pid_t pid = Started(file_, MusicPlayerProcessId);
+    PrepareConfiguredMusic(true);
+    StartConfiguredMusic();
+    const pid_t pid = StartedPlayer();
     ASSERT_GT(pid, 0);
 
     RunEmergencyTeardown();

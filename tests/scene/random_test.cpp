@@ -61,6 +61,27 @@ TEST(RandomDraw, AnotherThreadDoesNotMoveThisThreadsSequence) {
     EXPECT_EQ(actual, expected);
 }
 
+TEST(RandomSeed, IsTheLastSeedOfThisThreadAndReplaysItsSequence) {
+    SeedRandom(4242);
+    const int first = RandomDraw();
+    RandomDraw();
+    EXPECT_EQ(RandomSeed(), 4242u) << "drawing moved the seed";
+    uint32_t seenThere = 0;
+    int firstThere = 0;
+    uint32_t unseeded = 0;
+    std::thread([&] {
+        unseeded = RandomSeed();
+        SeedRandom(7);
+        SeedRandom(4242);
+        seenThere = RandomSeed();
+        firstThere = RandomDraw();
+    }).join();
+    EXPECT_EQ(unseeded, 1u);
+    EXPECT_EQ(seenThere, 4242u);
+    EXPECT_EQ(firstThere, first);
+    EXPECT_EQ(RandomSeed(), 4242u) << "another thread's seeding moved this thread's";
+}
+
 TEST(RandomDraw, CoversTheWhole15BitRange) {
     SeedRandom(1);
     int lowest = 32767;

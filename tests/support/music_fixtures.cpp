@@ -1,5 +1,6 @@
 #include "tests/support/music_fixtures.h"
 
+#include "platform/player_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
 
@@ -34,6 +35,19 @@ rec pid "$$"
 wait
 )sh";
 
+// Records how the saver's window stood when it started: FILE.saver, the
+// map state of the first window named "Skyloom" ("none" without one).
+const char kWatchingPlayer[] = R"sh(#!/bin/sh
+f="$1"
+rec() { printf '%s\n' "$2" > "$f.$1.partial" && mv "$f.$1.partial" "$f.$1"; }
+state="$(xwininfo -name Skyloom 2>/dev/null | sed -n 's/^ *Map State: *//p')"
+rec saver "${state:-none}"
+sleep 600 &
+rec child "$!"
+rec pid "$$"
+wait
+)sh";
+
 const char kStubbornPlayer[] = R"sh(#!/bin/sh
 trap '' TERM
 f="$1"
@@ -56,6 +70,7 @@ const TestType kTypes[] = {
     {"skywindow", "application/x-skyloom-window", "skyloom-test-window.desktop"},
     {"skydbus", "application/x-skyloom-dbus", "org.example.SkyloomTestPlayer.desktop"},
     {"skyorphan", "application/x-skyloom-orphan", nullptr},
+    {"skywatch", "application/x-skyloom-watch", "skyloom-test-watch.desktop"},
 };
 
 std::string DesktopEntry(const std::string& exec, const char* mimeType, bool dbusActivatable) {
@@ -176,8 +191,10 @@ void InstallTestPlayers() {
 
     ASSERT_TRUE(WriteFileText(players + "/script-player", kScriptPlayer));
     ASSERT_TRUE(WriteFileText(players + "/stubborn-player", kStubbornPlayer));
+    ASSERT_TRUE(WriteFileText(players + "/watching-player", kWatchingPlayer));
     ASSERT_EQ(0, chmod((players + "/script-player").c_str(), 0755));
     ASSERT_EQ(0, chmod((players + "/stubborn-player").c_str(), 0755));
+    ASSERT_EQ(0, chmod((players + "/watching-player").c_str(), 0755));
 
     std::string mimeXml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -203,6 +220,8 @@ void InstallTestPlayers() {
                               DesktopEntry(SKYLOOM_TEST_WINDOW_PLAYER, kTypes[2].mimeType, false)));
     ASSERT_TRUE(WriteFileText(applications + kTypes[3].desktopFile,
                               DesktopEntry(players + "/script-player", kTypes[3].mimeType, true)));
+    ASSERT_TRUE(WriteFileText(applications + kTypes[5].desktopFile,
+                              DesktopEntry(players + "/watching-player", kTypes[5].mimeType, false)));
     ASSERT_TRUE(WriteFileText(config + "/mimeapps.list", defaults));
     installed = true;
 }
@@ -286,6 +305,47 @@ void KillProcessGroup(pid_t group) {
     }
 }
 
+std::set<pid_t> LiveChildren() {
+    std::set<pid_t> children;
+    const pid_t self = getpid();
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        // "pid (comm) state ppid ...": the command may hold spaces and parentheses.
+        const std::string stat = ReadFileText(entry.path().string() + "/stat");
+        const size_t close = stat.rfind(')');
+        if (close == std::string::npos || close + 4 >= stat.size()) {
+            continue;
+        }
+        char state = 0;
+        int parent = 0;
+        if (std::sscanf(stat.c_str() + close + 2, "%c %d", &state, &parent) != 2 || parent != self) {
+            continue;
+        }
+        const pid_t pid = std::stoi(name);
+        if (state == 'Z') {
+            waitpid(pid, nullptr, WNOHANG);
+        } else {
+            children.insert(pid);
+        }
+    }
+    return children;
+}
+
+std::string DescribeProcesses(const std::set<pid_t>& pids) {
+    std::string text;
+    for (pid_t pid : pids) {
+        std::string command = ReadFileText("/proc/" + std::to_string(pid) + "/cmdline");
+        for (char& c : command) {
+            c = c == '\0' ? ' ' : c;
+        }
+        text += std::to_string(pid) + ": " + command + "\n";
+    }
+    return text;
+}
+
 bool StartPrivateSessionBus() {
     static bool started = false;
     if (!started) {
@@ -309,6 +369,7 @@ bool StartMusicTestDisplay() {
         }
         setenv("DISPLAY", server.DisplayName().c_str(), 1);
     }
+    DisableSessionBusAutolaunch();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <sys/types.h>
 
@@ -16,9 +17,13 @@ namespace skyloom::testing {
 //                 FILE.pid; then waits for the child
 //   .skystubborn  the same script with SIGTERM ignored by its whole group
 //   .skywindow    tests/platform/window_player.cpp (needs $DISPLAY): one
-//                 window, ends only on WM_DELETE_WINDOW (FILE.closed)
+//                 window, ends only on WM_DELETE_WINDOW (FILE.closed;
+//                 FILE.saver-at-close: 2 when the saver's window still
+//                 showed then, 1 when not)
 //   .skydbus      the .skytest script behind a D-Bus activatable entry
 //   .skyorphan    a known type without any application
+//   .skywatch     the .skytest script, which first records FILE.saver: the
+//                 map state of the saver's window ("IsViewable", "none")
 // Any other extension is unknown to the desktop. Fails the current test
 // when the database cannot be built.
 void InstallTestPlayers();
@@ -41,6 +46,13 @@ bool ProcessGroupEnded(pid_t group);
 // Removes whatever a test left running in that process group.
 void KillProcessGroup(pid_t group);
 
+// This process's live child processes; zombies among them are reaped and
+// left out. With PR_SET_CHILD_SUBREAPER set, whatever a child left running
+// when it ended becomes one of them.
+std::set<pid_t> LiveChildren();
+// One line per process: its id and command line.
+std::string DescribeProcesses(const std::set<pid_t>& pids);
+
 // A private session bus for this process (dbus-daemon), started on the
 // first call and kept until the process ends, since GIO ends a process
 // whose session bus goes away. Sets DBUS_SESSION_BUS_ADDRESS. False when
@@ -48,7 +60,9 @@ void KillProcessGroup(pid_t group);
 bool StartPrivateSessionBus();
 
 // An Xvfb of this process's own, started on the first call and ended with
-// the process. Sets DISPLAY. False when it cannot be started.
+// the process. Sets DISPLAY and, as the saver does, keeps GIO from
+// autolaunching a session bus on it that would outlive the test. False
+// when it cannot be started.
 bool StartMusicTestDisplay();
 
 }  // namespace skyloom::testing
