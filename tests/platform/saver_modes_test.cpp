@@ -451,6 +451,24 @@ TEST_F(SaverModesTest, PreviewFillsTheParentFollowsItsSizeAndEndsWithIt) {
     ExitLatency(0, 1000);
 }
 
+TEST_F(SaverModesTest, BailCountdownLeavesAPreviewToItsOwner) {
+    StartServer();
+    ASSERT_TRUE(testing::WriteFileText(SettingsFilePathForKey(kSettingsKeyPath), "BailCountdownS=1\n"));
+    for (const char* option : {"/p", "-window-id"}) {
+        SCOPED_TRACE(option);
+        const Window parent = MakeHostWindow(160, 120);
+        StartSaver({option, std::to_string(parent)});
+        ASSERT_TRUE(WaitUntil([&] { return ViewableChild(parent) != 0 || !saver.Running(); }, kStartMs))
+            << saver.Output();
+        // The saver's clock started before its window was shown.
+        SleepMs(2500);
+        EXPECT_TRUE(saver.Running()) << "the countdown ended the preview; output:\n" << saver.Output();
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+        ExitLatency(0, 1000);
+    }
+}
+
 TEST_F(SaverModesTest, PreviewIntoSomethingThatIsNoWindowIsRefused) {
     StartServer();
     StartSaver({"/p", "0x1234567"});
