@@ -113,25 +113,19 @@ void SetWindowNames(Window window) {
     XSetClassHint(fw.display, window, &hint);
 }
 
+// 0 when the server refused it; the error is then the last API error.
 Window CreateOwnHostWindow(int x, int y, int width, int height, bool overrideRedirect, long eventMask) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(fw.display, fw.screen);
     attributes.override_redirect = overrideRedirect ? True : False;
     attributes.event_mask = eventMask;
-    Window window = 0;
-    {
-        XErrorTrap trap(fw.display);
-        ResetLastApiError();
-        window = XCreateWindow(fw.display, fw.root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                               CopyFromParent, InputOutput, CopyFromParent,
-                               CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
-        if (trap.Sync() != 0) {
-            window = 0;
-        }
-    }
-    CheckApiResult(static_cast<intptr_t>(window), 0, "XCreateWindow");
-    SetWindowNames(window);
-    return window;
+    XErrorTrap trap(fw.display);
+    ResetLastApiError();
+    const Window window =
+        XCreateWindow(fw.display, fw.root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                      CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
+                      &attributes);
+    return trap.Sync() == 0 ? window : 0;
 }
 
 // Full screen: one saver per screen. Returns false when another one runs;
@@ -154,9 +148,15 @@ bool CreateFullScreenHost() {
     const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
     fw.host = CreateOwnHostWindow(0, 0, DisplayWidth(fw.display, fw.screen), DisplayHeight(fw.display, fw.screen), true,
                                   mask);
-    XSetSelectionOwner(fw.display, selection, fw.host, CurrentTime);
+    if (fw.host != 0) {
+        XSetSelectionOwner(fw.display, selection, fw.host, CurrentTime);
+    }
+    // Before anything can fail: the message box needs a connection of its
+    // own, which the server does not serve while it is grabbed.
     XUngrabServer(fw.display);
     XFlush(fw.display);
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
 
@@ -171,6 +171,8 @@ bool CreateFullScreenHost() {
 
 void CreateDesktopWindowHost() {
     fw.host = CreateOwnHostWindow(0, 0, kWindowModeWidth, kWindowModeHeight, false, KeyPressMask | StructureNotifyMask);
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
     fw.wmProtocols = XInternAtom(fw.display, "WM_PROTOCOLS", False);

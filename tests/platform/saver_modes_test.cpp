@@ -20,7 +20,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -222,6 +224,19 @@ protected:
         return pixel;
     }
 
+    // Runs look on another thread; false when the server has not answered
+    // it within the time. The saver, which may hold the server, is then
+    // killed, so that the server frees it.
+    bool ServerAnswers(const std::function<void()>& look, int milliseconds) {
+        std::future<void> done = std::async(std::launch::async, look);
+        if (done.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready) {
+            return true;
+        }
+        saver.Signal(SIGKILL);
+        done.wait();
+        return false;
+    }
+
     XvfbServer xvfb;
     Display* display = nullptr;
     Window root = 0;
@@ -413,6 +428,25 @@ TEST_F(SaverModesTest, ServerWithoutGlxFailsNamingTheCall) {
     EXPECT_EQ(saver.WaitForExit(kStartMs), 1);
     EXPECT_NE(saver.Output().find("glXChooseVisual failed: Error "), std::string::npos) << saver.Output();
     EXPECT_EQ(SaverTopLevel(), 0u);
+}
+
+TEST_F(SaverModesTest, RefusedFullScreenWindowLetsGoOfTheServerBeforeItsMessage) {
+    StartServer();
+    // AddressSanitizer wants to come first among the libraries.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    StartSaver({"/s"}, {{"LD_PRELOAD", SKYLOOM_TEST_REFUSED_TOP_LEVEL},
+                        {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"}});
+    Window box = 0;
+    const int64_t deadline = MonotonicMs() + kStartMs;
+    while (box == 0 && saver.Running() && MonotonicMs() < deadline) {
+        ASSERT_TRUE(ServerAnswers([&] { box = TopLevelNamed("Skyloom"); }, 3000))
+            << "the display stopped answering; output:\n" << saver.Output();
+        SleepMs(20);
+    }
+    AcknowledgeMessageBox();
+    EXPECT_EQ(saver.WaitForExit(kStartMs), 1);
+    EXPECT_NE(saver.Output().find("XCreateWindow failed: Error 3."), std::string::npos) << saver.Output();
+    EXPECT_FALSE(KeyboardGrabbed());
 }
 
 // ---- preview and daemon modes ----
