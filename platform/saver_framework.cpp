@@ -72,6 +72,8 @@ struct Framework {
     Atom wmDeleteWindow = 0;
     bool closePosted = false;
     bool loopEnded = false;
+    // Full screen: another window went up or came above ours.
+    bool raisePending = false;
     FramePacer pacer;
 };
 
@@ -145,7 +147,7 @@ bool CreateFullScreenHost() {
         XFlush(fw.display);
         return false;
     }
-    const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
+    const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask | VisibilityChangeMask;
     fw.host = CreateOwnHostWindow(0, 0, DisplayWidth(fw.display, fw.screen), DisplayHeight(fw.display, fw.screen), true,
                                   mask);
     if (fw.host != 0) {
@@ -159,6 +161,8 @@ bool CreateFullScreenHost() {
     SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
+    // Every window mapped, moved in the stack or raised later reaches us.
+    XSelectInput(fw.display, fw.root, SubstructureNotifyMask);
 
     static const char empty[1] = {0};
     const Pixmap blank = XCreateBitmapFromData(fw.display, fw.host, empty, 1, 1);
@@ -268,6 +272,23 @@ void RefuseSelectionRequest(const XSelectionRequestEvent& request) {
     XSendEvent(fw.display, request.requestor, False, NoEventMask, &reply);
 }
 
+// A change among the root's children (seen in full screen only) may have put
+// a window above the saver's.
+void NoteTopLevelChange(Window parent, Window changed) {
+    if (parent == fw.root && changed != fw.host) {
+        fw.raisePending = true;
+    }
+}
+
+// At most once a frame, so that another client raising its own window in
+// turn cannot make the two of them spin.
+void KeepOnTop() {
+    if (fw.raisePending) {
+        fw.raisePending = false;
+        XRaiseWindow(fw.display, fw.host);
+    }
+}
+
 void HandleEvent(XEvent& event) {
     switch (event.type) {
     case KeyPress:
@@ -293,9 +314,22 @@ void HandleEvent(XEvent& event) {
             Dispatch(event.xmotion.window, motion);
         }
         break;
+    case VisibilityNotify:
+        if (event.xvisibility.window == fw.host && event.xvisibility.state != VisibilityUnobscured) {
+            fw.raisePending = true;
+        }
+        break;
+    case MapNotify:
+        NoteTopLevelChange(event.xmap.event, event.xmap.window);
+        break;
+    case CirculateNotify:
+        NoteTopLevelChange(event.xcirculate.event, event.xcirculate.window);
+        break;
     case ConfigureNotify: {
         const XConfigureEvent& configure = event.xconfigure;
-        if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
+        if (configure.event == fw.root) {
+            NoteTopLevelChange(configure.event, configure.window);
+        } else if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
             (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
             XResizeWindow(fw.display, fw.glWindow, static_cast<unsigned>(configure.width),
                           static_cast<unsigned>(configure.height));
@@ -395,6 +429,7 @@ void RunEventLoop() {
             const int64_t now = MonotonicNs();
             if (fw.pacer.TimeUntilDue(now) == 0) {
                 fw.pacer.FrameStarted(now);
+                KeepOnTop();
                 if (watchdog) {
                     watchdog->FrameStarted();
                 }

@@ -333,6 +333,46 @@ TEST_F(SaverModesTest, SecondFullScreenSaverRaisesTheFirstAndLeaves) {
     EXPECT_EQ(Children(root).size(), stack.size()) << "the second saver left a window";
 }
 
+TEST_F(SaverModesTest, FullScreenComesBackOnTopOfWindowsShownOrRaisedLater) {
+    StartServer();
+    const Window earlier = MakeHostWindow(200, 200);
+    StartFullScreenSaver();
+    const Window top = SaverTopLevel();
+    ASSERT_NE(top, 0u);
+    const auto onTop = [&] {
+        const std::vector<Window> stack = Children(root);
+        return !stack.empty() && stack.back() == top;
+    };
+    ASSERT_TRUE(onTop());
+    const auto overrideRedirect = [&](Window window) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(display, window, CWOverrideRedirect, &attributes);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> cover;
+    } cases[] = {
+        {"a window mapped later", [&] { MakeHostWindow(300, 200); }},
+        {"an override-redirect window mapped later",
+         [&] {
+             const Window window = XCreateSimpleWindow(display, root, 0, 0, 400, 300, 0, 0, 0);
+             overrideRedirect(window);
+             XMapRaised(display, window);
+             XSync(display, False);
+         }},
+        {"a window raised", [&] {
+             XRaiseWindow(display, earlier);
+             XSync(display, False);
+         }},
+    };
+    for (const auto& c : cases) {
+        c.cover();
+        EXPECT_TRUE(WaitUntil(onTop, 2000 * testing::kSanitizerSlowdown)) << c.what << " stays above the saver";
+    }
+    EXPECT_TRUE(saver.Running()) << saver.Output();
+}
+
 TEST_F(SaverModesTest, SigtermEndsItThroughTheOrderlyTeardown) {
     StartServer();
     StartFullScreenSaver();
