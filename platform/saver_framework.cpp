@@ -74,6 +74,8 @@ struct Framework {
     bool loopEnded = false;
     // Full screen: another window went up or came above ours.
     bool raisePending = false;
+    // RandR's screen change event type, -1 when not watched.
+    int screenChangeEvent = -1;
     FramePacer pacer;
 };
 
@@ -163,6 +165,8 @@ bool CreateFullScreenHost() {
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
     // Every window mapped, moved in the stack or raised later reaches us.
     XSelectInput(fw.display, fw.root, SubstructureNotifyMask);
+    // A monitor plugged in, removed or rotated changes the screen's size.
+    fw.screenChangeEvent = WatchScreenChanges(fw.display, fw.root);
 
     static const char empty[1] = {0};
     const Pixmap blank = XCreateBitmapFromData(fw.display, fw.host, empty, 1, 1);
@@ -289,6 +293,19 @@ void KeepOnTop() {
     }
 }
 
+// The saver window covers the screen at its new size; where the GL window
+// goes inside it is the saver's to say.
+void FollowScreenSize(XEvent& event) {
+    ApplyScreenChange(event);
+    const int width = DisplayWidth(fw.display, fw.screen);
+    const int height = DisplayHeight(fw.display, fw.screen);
+    XMoveResizeWindow(fw.display, fw.host, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    WindowEvent size{WindowMessage::Size};
+    size.width = width;
+    size.height = height;
+    ScreenSaverProc(size);
+}
+
 void HandleEvent(XEvent& event) {
     switch (event.type) {
     case KeyPress:
@@ -362,6 +379,9 @@ void HandleEvent(XEvent& event) {
         RefuseSelectionRequest(event.xselectionrequest);
         break;
     default:
+        if (event.type == fw.screenChangeEvent) {
+            FollowScreenSize(event);
+        }
         break;
     }
 }
@@ -659,6 +679,14 @@ void CreateGlWindow(const ScreenRect& rect) {
     size.width = fw.glWidth;
     size.height = fw.glHeight;
     GlWindowProc(size);
+}
+
+void MoveGlWindow(const ScreenRect& rect) {
+    if (fw.glWindow == 0) {
+        return;
+    }
+    XMoveResizeWindow(fw.display, fw.glWindow, rect.x, rect.y, static_cast<unsigned>(rect.width > 0 ? rect.width : 1),
+                      static_cast<unsigned>(rect.height > 0 ? rect.height : 1));
 }
 
 void PostCloseMessage() { fw.closePosted = true; }

@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
@@ -436,6 +437,63 @@ TEST_F(SaverModesTest, PrimaryMonitorOnlyDrawsOnThePrimaryMonitor) {
     EXPECT_EQ(whole.x, 0);
     EXPECT_EQ(whole.width, kScreenWidth);
     EXPECT_EQ(whole.height, kScreenHeight);
+}
+
+// Xvfb's screen can change size between 1x1 and the size it started with
+// while no CRTC shows a mode, as a screen does when its monitors change.
+void SetScreenSize(Display* display, Window root, int width, int height) {
+    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    ASSERT_NE(resources, nullptr);
+    for (int c = 0; c < resources->ncrtc; ++c) {
+        XRRSetCrtcConfig(display, resources, resources->crtcs[c], CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);
+    }
+    XRRFreeScreenResources(resources);
+    // At 96 dots per inch.
+    XRRSetScreenSize(display, root, width, height, width * 254 / 960, height * 254 / 960);
+    XSync(display, False);
+}
+
+TEST_F(SaverModesTest, FullScreenFollowsTheScreenSize) {
+    StartServer();
+    SetScreenSize(display, root, 800, 600);
+    StartFullScreenSaver();
+    const Window top = SaverTopLevel();
+    ASSERT_NE(top, 0u);
+    ASSERT_EQ(GeometryOf(top).width, 800);
+    const std::string pictures = std::string(std::getenv("HOME")) + "/Pictures/";
+    ASSERT_TRUE(std::filesystem::create_directories(pictures));
+    const struct {
+        int width;
+        int height;
+        const char* picture;
+    } sizes[] = {{kScreenWidth, kScreenHeight, "sk_screenshot_000.bmp"}, {640, 480, "sk_screenshot_001.bmp"}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+        SetScreenSize(display, root, size.width, size.height);
+        Geometry outer;
+        Geometry inner;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                outer = GeometryOf(top);
+                inner = GeometryOf(ViewableChild(top));
+                return outer.width == size.width && outer.height == size.height && inner.width == size.width &&
+                       inner.height == size.height;
+            },
+            2000 * testing::kSanitizerSlowdown))
+            << "saver window " << outer.width << "x" << outer.height << ", GL window " << inner.width << "x"
+            << inner.height;
+        // The scene is drawn at the new size: a screenshot has it.
+        PressKey(XK_F5);
+        const long bytes = 54L + (size.width * 3L + 3) / 4 * 4 * size.height;
+        const auto written = [&] {
+            std::error_code error;
+            const auto fileBytes = std::filesystem::file_size(pictures + size.picture, error);
+            return error ? -1L : static_cast<long>(fileBytes);
+        };
+        EXPECT_TRUE(WaitUntil([&] { return written() == bytes; }, 5000))
+            << written() << " bytes, not " << bytes << "\n" << saver.Output();
+    }
+    EXPECT_TRUE(saver.Running()) << saver.Output();
 }
 
 TEST_F(SaverModesTest, LostXServerEndsItQuietly) {
