@@ -347,7 +347,7 @@ void HandleEvent(XEvent& event) {
         if (configure.event == fw.root) {
             NoteTopLevelChange(configure.event, configure.window);
         } else if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
-            (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
+                   (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
             XResizeWindow(fw.display, fw.glWindow, static_cast<unsigned>(configure.width),
                           static_cast<unsigned>(configure.height));
         } else if (configure.window == fw.glWindow &&
