@@ -73,6 +73,10 @@ struct Framework {
     Atom wmDeleteWindow = 0;
     bool closePosted = false;
     bool loopEnded = false;
+    // Full screen: another window went up or came above ours.
+    bool raisePending = false;
+    // RandR's screen change event type, -1 when not watched.
+    int screenChangeEvent = -1;
     FramePacer pacer;
 };
 
@@ -114,25 +118,19 @@ void SetWindowNames(Window window) {
     XSetClassHint(fw.display, window, &hint);
 }
 
+// 0 when the server refused it; the error is then the last API error.
 Window CreateOwnHostWindow(int x, int y, int width, int height, bool overrideRedirect, long eventMask) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(fw.display, fw.screen);
     attributes.override_redirect = overrideRedirect ? True : False;
     attributes.event_mask = eventMask;
-    Window window = 0;
-    {
-        XErrorTrap trap(fw.display);
-        ResetLastApiError();
-        window = XCreateWindow(fw.display, fw.root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                               CopyFromParent, InputOutput, CopyFromParent,
-                               CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
-        if (trap.Sync() != 0) {
-            window = 0;
-        }
-    }
-    CheckApiResult(static_cast<intptr_t>(window), 0, "XCreateWindow");
-    SetWindowNames(window);
-    return window;
+    XErrorTrap trap(fw.display);
+    ResetLastApiError();
+    const Window window =
+        XCreateWindow(fw.display, fw.root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                      CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
+                      &attributes);
+    return trap.Sync() == 0 ? window : 0;
 }
 
 // Full screen: one saver per screen. Returns false when another one runs;
@@ -152,14 +150,24 @@ bool CreateFullScreenHost() {
         XFlush(fw.display);
         return false;
     }
-    const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask;
+    const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask | VisibilityChangeMask;
     fw.host = CreateOwnHostWindow(0, 0, DisplayWidth(fw.display, fw.screen), DisplayHeight(fw.display, fw.screen), true,
                                   mask);
-    XSetSelectionOwner(fw.display, selection, fw.host, CurrentTime);
+    if (fw.host != 0) {
+        XSetSelectionOwner(fw.display, selection, fw.host, CurrentTime);
+    }
+    // Before anything can fail: the message box needs a connection of its
+    // own, which the server does not serve while it is grabbed.
     XUngrabServer(fw.display);
     XFlush(fw.display);
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
+    // Every window mapped, moved in the stack or raised later reaches us.
+    XSelectInput(fw.display, fw.root, SubstructureNotifyMask);
+    // A monitor plugged in, removed or rotated changes the screen's size.
+    fw.screenChangeEvent = WatchScreenChanges(fw.display, fw.root);
 
     static const char empty[1] = {0};
     const Pixmap blank = XCreateBitmapFromData(fw.display, fw.host, empty, 1, 1);
@@ -172,6 +180,8 @@ bool CreateFullScreenHost() {
 
 void CreateDesktopWindowHost() {
     fw.host = CreateOwnHostWindow(0, 0, kWindowModeWidth, kWindowModeHeight, false, KeyPressMask | StructureNotifyMask);
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
     fw.wmProtocols = XInternAtom(fw.display, "WM_PROTOCOLS", False);
@@ -267,6 +277,36 @@ void RefuseSelectionRequest(const XSelectionRequestEvent& request) {
     XSendEvent(fw.display, request.requestor, False, NoEventMask, &reply);
 }
 
+// A change among the root's children (seen in full screen only) may have put
+// a window above the saver's.
+void NoteTopLevelChange(Window parent, Window changed) {
+    if (parent == fw.root && changed != fw.host) {
+        fw.raisePending = true;
+    }
+}
+
+// At most once a frame, so that another client raising its own window in
+// turn cannot make the two of them spin.
+void KeepOnTop() {
+    if (fw.raisePending) {
+        fw.raisePending = false;
+        XRaiseWindow(fw.display, fw.host);
+    }
+}
+
+// The saver window covers the screen at its new size; where the GL window
+// goes inside it is the saver's to say.
+void FollowScreenSize(XEvent& event) {
+    ApplyScreenChange(event);
+    const int width = DisplayWidth(fw.display, fw.screen);
+    const int height = DisplayHeight(fw.display, fw.screen);
+    XMoveResizeWindow(fw.display, fw.host, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    WindowEvent size{WindowMessage::Size};
+    size.width = width;
+    size.height = height;
+    ScreenSaverProc(size);
+}
+
 void HandleEvent(XEvent& event) {
     switch (event.type) {
     case KeyPress:
@@ -292,10 +332,23 @@ void HandleEvent(XEvent& event) {
             Dispatch(event.xmotion.window, motion);
         }
         break;
+    case VisibilityNotify:
+        if (event.xvisibility.window == fw.host && event.xvisibility.state != VisibilityUnobscured) {
+            fw.raisePending = true;
+        }
+        break;
+    case MapNotify:
+        NoteTopLevelChange(event.xmap.event, event.xmap.window);
+        break;
+    case CirculateNotify:
+        NoteTopLevelChange(event.xcirculate.event, event.xcirculate.window);
+        break;
     case ConfigureNotify: {
         const XConfigureEvent& configure = event.xconfigure;
-        if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
-            (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
+        if (configure.event == fw.root) {
+            NoteTopLevelChange(configure.event, configure.window);
+        } else if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
+                   (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
             XResizeWindow(fw.display, fw.glWindow, static_cast<unsigned>(configure.width),
                           static_cast<unsigned>(configure.height));
         } else if (configure.window == fw.glWindow &&
@@ -327,6 +380,9 @@ void HandleEvent(XEvent& event) {
         RefuseSelectionRequest(event.xselectionrequest);
         break;
     default:
+        if (event.type == fw.screenChangeEvent) {
+            FollowScreenSize(event);
+        }
         break;
     }
 }
@@ -394,6 +450,7 @@ void RunEventLoop() {
             const int64_t now = MonotonicNs();
             if (fw.pacer.TimeUntilDue(now) == 0) {
                 fw.pacer.FrameStarted(now);
+                KeepOnTop();
                 if (watchdog) {
                     watchdog->FrameStarted();
                 }
@@ -625,6 +682,14 @@ void CreateGlWindow(const ScreenRect& rect) {
     size.width = fw.glWidth;
     size.height = fw.glHeight;
     GlWindowProc(size);
+}
+
+void MoveGlWindow(const ScreenRect& rect) {
+    if (fw.glWindow == 0) {
+        return;
+    }
+    XMoveResizeWindow(fw.display, fw.glWindow, rect.x, rect.y, static_cast<unsigned>(rect.width > 0 ? rect.width : 1),
+                      static_cast<unsigned>(rect.height > 0 ? rect.height : 1));
 }
 
 void PostCloseMessage() { fw.closePosted = true; }

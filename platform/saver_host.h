@@ -27,6 +27,10 @@ int32_t SaverWindowColorBits();
 // end the process through CheckApiResult.
 void CreateGlWindow(const ScreenRect& rect);
 
+// Moves and sizes the GL window inside the saver window; its procedure
+// gets Size when the size changed.
+void MoveGlWindow(const ScreenRect& rect);
+
 // Queues a Close for the saver window: the saver ends through the orderly
 // teardown once the current message is handled.
 void PostCloseMessage();

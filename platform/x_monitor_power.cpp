@@ -54,7 +54,9 @@ void XMonitorPowerControl::SwitchOff() {
     if (was.timeout > 0) {
         XSetScreenSaver(switching_, 0, was.interval, was.preferBlanking, was.allowExposures);
     }
-    XFlush(switching_);
+    // Carried out once this returns: a flush alone leaves the request queued
+    // behind other clients'.
+    XSync(switching_, False);
 }
 
 void XMonitorPowerControl::SwitchBackOn() {
@@ -67,7 +69,13 @@ void XMonitorPowerControl::SwitchBackOn() {
         XSetScreenSaver(switching_, was.timeout, was.interval, was.preferBlanking, was.allowExposures);
     }
     blankingSwitchedOff_ = Blanking{};
-    XFlush(switching_);
+    // After a crash, a hang or a lost connection nothing may wait for a
+    // server that perhaps no longer answers: the flushed requests stand.
+    if (DisplayLost()) {
+        XFlush(switching_);
+    } else {
+        XSync(switching_, False);
+    }
 }
 
 void XMonitorPowerControl::SetPowerSavingEnabled(bool enabled) {

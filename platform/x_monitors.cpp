@@ -2,7 +2,6 @@
 
 #include "platform/frame_pacer.h"
 
-
 #include <X11/extensions/Xrandr.h>
 
 namespace skyloom {
@@ -41,6 +40,18 @@ std::vector<MonitorInfo> QueryMonitors(Display* display, Window root) {
     XRRFreeMonitors(list);
     return monitors;
 }
+
+int WatchScreenChanges(Display* display, Window root) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        return -1;
+    }
+    XRRSelectInput(display, root, RRScreenChangeNotifyMask);
+    return eventBase + RRScreenChangeNotify;
+}
+
+void ApplyScreenChange(XEvent& event) { XRRUpdateConfiguration(&event); }
 
 double QueryRefreshRate(Display* display, Window root) {
     if (!HasRandr(display, 1, 3)) {

@@ -22,14 +22,19 @@ int32_t displayColorBits = 0;
 // The configuration sheet has three pages.
 constexpr int32_t kLastConfigurePage = 2;
 
+// Where the GL window goes in a saver window of this size.
+ScreenRect GlWindowRect(int32_t width, int32_t height) {
+    const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
+    const ScreenRect client{0, 0, width, height};
+    return ChooseGlWindowRect(fullScreen, fullScreen ? ListMonitors() : std::vector<MonitorInfo>{},
+                              PrimaryMonitorOnly.Get() == 1, client);
+}
+
 MessageResult CreateSaverWindow(const WindowEvent& event) {
     CommonStartup();
     UsageCountScreensaver.Increment();
 
-    const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
-    const ScreenRect client{0, 0, event.width, event.height};
-    const ScreenRect rect = ChooseGlWindowRect(fullScreen, fullScreen ? ListMonitors() : std::vector<MonitorInfo>{},
-                                               PrimaryMonitorOnly.Get() == 1, client);
+    const ScreenRect rect = GlWindowRect(event.width, event.height);
     SetRenderSize(rect.width, rect.height);
 
     displayColorBits = SaverWindowColorBits();
@@ -65,6 +70,10 @@ MessageResult ScreenSaverProc(const WindowEvent& event) {
     switch (event.message) {
     case WindowMessage::Create:
         return CreateSaverWindow(event);
+    case WindowMessage::Size:
+        // The screen changed: the GL window's own Size follows the move.
+        MoveGlWindow(GlWindowRect(event.width, event.height));
+        return 0;
     case WindowMessage::KeyDown:
         if (event.key == kKeyF1 || event.key == 'F') {
             // No Windows version applies here, so these keys always open the

@@ -113,10 +113,9 @@ void UpdateFrame() {
     SpawnNebulae();
     UpdateSceneNodes();
     AdvanceCreditsFade(credits, FrameSeconds());
-    // Closes this saver only; under a daemon the daemon decides when to end,
-    // and a render ends after the frames it was asked for.
-    const SaverMode mode = CurrentSaverMode();
-    if (mode != SaverMode::Root && mode != SaverMode::Render && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+    // Closes this saver only; a preview's, a daemon's or a render's end is
+    // decided by whoever started it.
+    if (BailCountdownEnds(CurrentSaverMode()) && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
         bailArmed = false;
         PostCloseMessage();
     }
@@ -195,6 +194,8 @@ void AdvanceCreditsFade(CreditsFade& fade, double frameSeconds) {
 bool AutomaticCloseDue(bool armed, int32_t countdownSeconds, double elapsedSeconds) {
     return armed && countdownSeconds > 0 && static_cast<double>(countdownSeconds) <= elapsedSeconds;
 }
+
+bool BailCountdownEnds(SaverMode mode) { return mode == SaverMode::FullScreen || mode == SaverMode::Window; }
 
 bool IsSoftwareRenderer(const char* renderer) {
     if (renderer == nullptr) {

@@ -26,6 +26,10 @@ void AdvanceCreditsFade(CreditsFade& fade, double frameSeconds);
 // at least that many seconds since the clock started.
 bool AutomaticCloseDue(bool armed, int32_t countdownSeconds, double elapsedSeconds);
 
+// Whether BailCountdownS may end a saver in this mode: only where the saver
+// owns its run (full screen, a desktop window).
+bool BailCountdownEnds(SaverMode mode);
+
 // GL_RENDERER names of the software rasterisers (llvmpipe, softpipe, swrast).
 // An unknown (null) renderer counts as software.
 bool IsSoftwareRenderer(const char* renderer);

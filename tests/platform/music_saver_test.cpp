@@ -313,5 +313,30 @@ TEST_F(MusicSaverTest, TwoSaversAtOnceStartOnePlayer) {
     EXPECT_TRUE(WaitForProcessEnd(player, kClosedWithinMs));
 }
 
+TEST_F(MusicSaverTest, ThePlayersWindowNeverCoversTheSaver) {
+    const std::string file = MakeMusicFile("song.skywindow");
+    PlayMusicFrom(file);
+    StartFullScreenSaver();
+    ASSERT_GT(PlayerOf(file), 0) << saver.Output();
+    ASSERT_NE(0, WaitForRecord(file, ".window", kRecordWaitMs)) << saver.Output();
+    // The top-most of the root's children: the saver's override-redirect window.
+    const auto saverOnTop = [&] {
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        bool onTop = false;
+        if (XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parentReturn, &children, &count)) {
+            XWindowAttributes attributes{};
+            onTop = count > 0 && XGetWindowAttributes(display, children[count - 1], &attributes) &&
+                    attributes.override_redirect && attributes.map_state == IsViewable;
+            XFree(children);
+        }
+        return onTop;
+    };
+    EXPECT_TRUE(WaitUntil(saverOnTop, kClosedWithinMs)) << "the player's window covers the saver";
+    PressKey(XK_space);
+    EXPECT_EQ(saver.WaitForExit(kClosedWithinMs), 0) << saver.Output();
+}
+
 }  // namespace
 }  // namespace skyloom

@@ -20,7 +20,10 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -222,6 +225,19 @@ protected:
         return pixel;
     }
 
+    // Runs look on another thread; false when the server has not answered
+    // it within the time. The saver, which may hold the server, is then
+    // killed, so that the server frees it.
+    bool ServerAnswers(const std::function<void()>& look, int milliseconds) {
+        std::future<void> done = std::async(std::launch::async, look);
+        if (done.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready) {
+            return true;
+        }
+        saver.Signal(SIGKILL);
+        done.wait();
+        return false;
+    }
+
     XvfbServer xvfb;
     Display* display = nullptr;
     Window root = 0;
@@ -318,6 +334,46 @@ TEST_F(SaverModesTest, SecondFullScreenSaverRaisesTheFirstAndLeaves) {
     EXPECT_EQ(Children(root).size(), stack.size()) << "the second saver left a window";
 }
 
+TEST_F(SaverModesTest, FullScreenComesBackOnTopOfWindowsShownOrRaisedLater) {
+    StartServer();
+    const Window earlier = MakeHostWindow(200, 200);
+    StartFullScreenSaver();
+    const Window top = SaverTopLevel();
+    ASSERT_NE(top, 0u);
+    const auto onTop = [&] {
+        const std::vector<Window> stack = Children(root);
+        return !stack.empty() && stack.back() == top;
+    };
+    ASSERT_TRUE(onTop());
+    const auto overrideRedirect = [&](Window window) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        XChangeWindowAttributes(display, window, CWOverrideRedirect, &attributes);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> cover;
+    } cases[] = {
+        {"a window mapped later", [&] { MakeHostWindow(300, 200); }},
+        {"an override-redirect window mapped later",
+         [&] {
+             const Window window = XCreateSimpleWindow(display, root, 0, 0, 400, 300, 0, 0, 0);
+             overrideRedirect(window);
+             XMapRaised(display, window);
+             XSync(display, False);
+         }},
+        {"a window raised", [&] {
+             XRaiseWindow(display, earlier);
+             XSync(display, False);
+         }},
+    };
+    for (const auto& c : cases) {
+        c.cover();
+        EXPECT_TRUE(WaitUntil(onTop, 2000 * testing::kSanitizerSlowdown)) << c.what << " stays above the saver";
+    }
+    EXPECT_TRUE(saver.Running()) << saver.Output();
+}
+
 TEST_F(SaverModesTest, SigtermEndsItThroughTheOrderlyTeardown) {
     StartServer();
     StartFullScreenSaver();
@@ -383,6 +439,63 @@ TEST_F(SaverModesTest, PrimaryMonitorOnlyDrawsOnThePrimaryMonitor) {
     EXPECT_EQ(whole.height, kScreenHeight);
 }
 
+// Xvfb's screen can change size between 1x1 and the size it started with
+// while no CRTC shows a mode, as a screen does when its monitors change.
+void SetScreenSize(Display* display, Window root, int width, int height) {
+    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    ASSERT_NE(resources, nullptr);
+    for (int c = 0; c < resources->ncrtc; ++c) {
+        XRRSetCrtcConfig(display, resources, resources->crtcs[c], CurrentTime, 0, 0, None, RR_Rotate_0, nullptr, 0);
+    }
+    XRRFreeScreenResources(resources);
+    // At 96 dots per inch.
+    XRRSetScreenSize(display, root, width, height, width * 254 / 960, height * 254 / 960);
+    XSync(display, False);
+}
+
+TEST_F(SaverModesTest, FullScreenFollowsTheScreenSize) {
+    StartServer();
+    SetScreenSize(display, root, 800, 600);
+    StartFullScreenSaver();
+    const Window top = SaverTopLevel();
+    ASSERT_NE(top, 0u);
+    ASSERT_EQ(GeometryOf(top).width, 800);
+    const std::string pictures = std::string(std::getenv("HOME")) + "/Pictures/";
+    ASSERT_TRUE(std::filesystem::create_directories(pictures));
+    const struct {
+        int width;
+        int height;
+        const char* picture;
+    } sizes[] = {{kScreenWidth, kScreenHeight, "sk_screenshot_000.bmp"}, {640, 480, "sk_screenshot_001.bmp"}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+        SetScreenSize(display, root, size.width, size.height);
+        Geometry outer;
+        Geometry inner;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                outer = GeometryOf(top);
+                inner = GeometryOf(ViewableChild(top));
+                return outer.width == size.width && outer.height == size.height && inner.width == size.width &&
+                       inner.height == size.height;
+            },
+            2000 * testing::kSanitizerSlowdown))
+            << "saver window " << outer.width << "x" << outer.height << ", GL window " << inner.width << "x"
+            << inner.height;
+        // The scene is drawn at the new size: a screenshot has it.
+        PressKey(XK_F5);
+        const long bytes = 54L + (size.width * 3L + 3) / 4 * 4 * size.height;
+        const auto written = [&] {
+            std::error_code error;
+            const auto fileBytes = std::filesystem::file_size(pictures + size.picture, error);
+            return error ? -1L : static_cast<long>(fileBytes);
+        };
+        EXPECT_TRUE(WaitUntil([&] { return written() == bytes; }, 5000))
+            << written() << " bytes, not " << bytes << "\n" << saver.Output();
+    }
+    EXPECT_TRUE(saver.Running()) << saver.Output();
+}
+
 TEST_F(SaverModesTest, LostXServerEndsItQuietly) {
     StartServer();
     StartFullScreenSaver();
@@ -413,6 +526,25 @@ TEST_F(SaverModesTest, ServerWithoutGlxFailsNamingTheCall) {
     EXPECT_EQ(saver.WaitForExit(kStartMs), 1);
     EXPECT_NE(saver.Output().find("glXChooseVisual failed: Error "), std::string::npos) << saver.Output();
     EXPECT_EQ(SaverTopLevel(), 0u);
+}
+
+TEST_F(SaverModesTest, RefusedFullScreenWindowLetsGoOfTheServerBeforeItsMessage) {
+    StartServer();
+    // AddressSanitizer wants to come first among the libraries.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    StartSaver({"/s"}, {{"LD_PRELOAD", SKYLOOM_TEST_REFUSED_TOP_LEVEL},
+                        {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"}});
+    Window box = 0;
+    const int64_t deadline = MonotonicMs() + kStartMs;
+    while (box == 0 && saver.Running() && MonotonicMs() < deadline) {
+        ASSERT_TRUE(ServerAnswers([&] { box = TopLevelNamed("Skyloom"); }, 3000))
+            << "the display stopped answering; output:\n" << saver.Output();
+        SleepMs(20);
+    }
+    AcknowledgeMessageBox();
+    EXPECT_EQ(saver.WaitForExit(kStartMs), 1);
+    EXPECT_NE(saver.Output().find("XCreateWindow failed: Error 3."), std::string::npos) << saver.Output();
+    EXPECT_FALSE(KeyboardGrabbed());
 }
 
 // ---- preview and daemon modes ----
@@ -449,6 +581,24 @@ TEST_F(SaverModesTest, PreviewFillsTheParentFollowsItsSizeAndEndsWithIt) {
     XDestroyWindow(display, parent);
     XSync(display, False);
     ExitLatency(0, 1000);
+}
+
+TEST_F(SaverModesTest, BailCountdownLeavesAPreviewToItsOwner) {
+    StartServer();
+    ASSERT_TRUE(testing::WriteFileText(SettingsFilePathForKey(kSettingsKeyPath), "BailCountdownS=1\n"));
+    for (const char* option : {"/p", "-window-id"}) {
+        SCOPED_TRACE(option);
+        const Window parent = MakeHostWindow(160, 120);
+        StartSaver({option, std::to_string(parent)});
+        ASSERT_TRUE(WaitUntil([&] { return ViewableChild(parent) != 0 || !saver.Running(); }, kStartMs))
+            << saver.Output();
+        // The saver's clock started before its window was shown.
+        SleepMs(2500);
+        EXPECT_TRUE(saver.Running()) << "the countdown ended the preview; output:\n" << saver.Output();
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+        ExitLatency(0, 1000);
+    }
 }
 
 TEST_F(SaverModesTest, PreviewIntoSomethingThatIsNoWindowIsRefused) {

@@ -11,10 +11,179 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <thread>
+#include <vector>
+
 namespace skyloom {
 namespace {
 
 using namespace skyloom::testing;
+
+int64_t NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// Passes X connections on to a server, holding what each client sends for a
+// while. A request the client only flushed reaches the server late; one it
+// waited for (a round trip) has been carried out once the answer is back.
+class SlowRequestProxy {
+public:
+    ~SlowRequestProxy() {
+        if (thread_.joinable()) {
+            const uint64_t one = 1;
+            (void)!write(stop_, &one, sizeof one);
+            thread_.join();
+        }
+        for (int fd : {listener_, stop_}) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+    }
+
+    // Listens on a free TCP display of this host for the server ":N".
+    bool Start(const std::string& serverName, int delayMs) {
+        serverSocket_ = "/tmp/.X11-unix/X" + serverName.substr(serverName.find(':') + 1);
+        delayMs_ = delayMs;
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        stop_ = eventfd(0, EFD_CLOEXEC);
+        for (int number = 50; number < 1000 && name_.empty(); ++number) {
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<uint16_t>(6000 + number));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                name_ = "127.0.0.1:" + std::to_string(number);
+            }
+        }
+        if (name_.empty() || stop_ < 0 || listen(listener_, 4) != 0) {
+            return false;
+        }
+        thread_ = std::thread([this] { Run(); });
+        return true;
+    }
+    const std::string& DisplayName() const { return name_; }
+
+private:
+    struct Held {
+        int64_t dueMs;
+        std::string bytes;
+    };
+    struct Link {
+        int client;
+        int server;
+        std::deque<Held> held;
+    };
+
+    int ConnectToServer() {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        serverSocket_.copy(address.sun_path, sizeof address.sun_path - 1);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
+    // Moves what is readable on from to to; false at its end.
+    static bool Pass(int from, std::string& bytes) {
+        char buffer[65536];
+        const ssize_t n = read(from, buffer, sizeof buffer);
+        if (n <= 0) {
+            return false;
+        }
+        bytes.assign(buffer, static_cast<size_t>(n));
+        return true;
+    }
+    static bool WriteAll(int fd, const std::string& bytes) {
+        for (size_t done = 0; done < bytes.size();) {
+            const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) {
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    void Run() {
+        std::vector<Link> links;
+        for (;;) {
+            std::vector<pollfd> fds{{stop_, POLLIN, 0}, {listener_, POLLIN, 0}};
+            int timeoutMs = -1;
+            for (const Link& link : links) {
+                fds.push_back({link.client, POLLIN, 0});
+                fds.push_back({link.server, POLLIN, 0});
+                if (!link.held.empty()) {
+                    const int wait = static_cast<int>(std::max<int64_t>(0, link.held.front().dueMs - NowMs()));
+                    timeoutMs = timeoutMs < 0 ? wait : std::min(timeoutMs, wait);
+                }
+            }
+            poll(fds.data(), fds.size(), timeoutMs);
+            if (fds[0].revents != 0) {
+                break;
+            }
+            if (fds[1].revents != 0) {
+                const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+                const int server = client >= 0 ? ConnectToServer() : -1;
+                if (server >= 0) {
+                    links.push_back(Link{client, server, {}});
+                } else if (client >= 0) {
+                    close(client);
+                }
+            }
+            for (size_t k = 0; k < links.size(); ++k) {
+                Link& link = links[k];
+                bool open = true;
+                std::string bytes;
+                if (2 + 2 * k + 1 < fds.size() && fds[2 + 2 * k].revents != 0) {
+                    open = Pass(link.client, bytes);
+                    link.held.push_back(Held{NowMs() + delayMs_, bytes});
+                }
+                if (open && 2 + 2 * k + 1 < fds.size() && fds[2 + 2 * k + 1].revents != 0) {
+                    open = Pass(link.server, bytes) && WriteAll(link.client, bytes);
+                }
+                while (open && !link.held.empty() && link.held.front().dueMs <= NowMs()) {
+                    open = WriteAll(link.server, link.held.front().bytes);
+                    link.held.pop_front();
+                }
+                if (!open) {
+                    close(link.client);
+                    close(link.server);
+                    link.client = link.server = -1;
+                }
+            }
+            std::erase_if(links, [](const Link& link) { return link.client < 0; });
+        }
+        for (const Link& link : links) {
+            close(link.client);
+            close(link.server);
+        }
+    }
+
+    std::string serverSocket_;
+    std::string name_;
+    int delayMs_ = 0;
+    int listener_ = -1;
+    int stop_ = -1;
+    std::thread thread_;
+};
 
 struct Blanking {
     int timeout = -1;
@@ -95,6 +264,36 @@ TEST_F(XMonitorPowerTest, BlankingAndDpmsGoOffForTheRunAndComeBackAsTheyWere) {
     if (hasDpms) {
         EXPECT_TRUE(DpmsOn());
     }
+}
+
+TEST_F(XMonitorPowerTest, TheSwitchIsCarriedOutBeforeTheCallReturns) {
+    // The control's connections reach the server a quarter second late;
+    // this test reads on its own, direct connection.
+    SlowRequestProxy proxy;
+    ASSERT_TRUE(proxy.Start(xvfb.DisplayName(), 250));
+    Display* slow = XOpenDisplay(proxy.DisplayName().c_str());
+    ASSERT_NE(slow, nullptr) << proxy.DisplayName();
+    const Blanking before{420, 90, PreferBlanking, DontAllowExposures};
+    SetBlanking(before);
+    if (hasDpms) {
+        SetDpms(true);
+    }
+    {
+        XMonitorPowerControl control(slow);
+        const struct {
+            bool enabled;
+            int timeout;
+        } steps[] = {{false, 0}, {true, before.timeout}, {false, 0}};
+        for (const auto& step : steps) {
+            control.SetPowerSavingEnabled(step.enabled);
+            EXPECT_EQ(ReadBlanking().timeout, step.timeout) << "power saving " << step.enabled;
+            if (hasDpms) {
+                EXPECT_EQ(DpmsOn(), step.enabled);
+            }
+        }
+        control.SetPowerSavingEnabled(true);
+    }
+    XCloseDisplay(slow);
 }
 
 TEST_F(XMonitorPowerTest, WhatWasOffStaysOff) {

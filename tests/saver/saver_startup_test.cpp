@@ -125,6 +125,19 @@ TEST(AutomaticCloseTest, FiresFromTheCountdownOnwardWhileArmed) {
     EXPECT_FALSE(AutomaticCloseDue(true, -5, 1e9));
 }
 
+TEST(AutomaticCloseTest, OnlyEndsASaverThatOwnsItsLife) {
+    // A preview belongs to the settings program, -root to the daemon, a
+    // render to its frame count.
+    const struct {
+        SaverMode mode;
+        bool ends;
+    } cases[] = {{SaverMode::FullScreen, true}, {SaverMode::Window, true},  {SaverMode::Preview, false},
+                 {SaverMode::Root, false},      {SaverMode::Render, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BailCountdownEnds(c.mode), c.ends) << static_cast<int>(c.mode);
+    }
+}
+
 TEST(RendererTest, SoftwareRasterisersAreNotAccelerated) {
     EXPECT_TRUE(IsSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
     EXPECT_TRUE(IsSoftwareRenderer("softpipe"));
