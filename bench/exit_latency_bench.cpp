@@ -1,7 +1,8 @@
 // Figures for how fast the saver comes and goes, on an Xvfb of its own:
 //   - start of "skyloom /s" until it holds the keyboard (window, GL context
 //     and scene set up),
-//   - a key press (XTest) until the process has exited,
+//   - a key press (XTest) until no window of the saver shows any more, and
+//     until the process has exited,
 //   - SIGTERM until the process has exited.
 // Each figure is measured once per run, a fresh saver each time.
 #include "bench/support/bench_options.h"
@@ -51,6 +52,48 @@ int64_t StartAndWait(SaverProcess& saver, Display* display, const std::string& n
     return MonotonicMs() - saver.StartedMs();
 }
 
+// A window may go between listing it and asking about it.
+int IgnoreVanishedWindow(Display*, XErrorEvent* error) {
+    if (error->error_code != BadWindow) {
+        std::fprintf(stderr, "X error %d\n", error->error_code);
+    }
+    return 0;
+}
+
+bool SaverWindowShows(Display* display) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return false;
+    }
+    bool shows = false;
+    for (unsigned int i = 0; i < count && !shows; ++i) {
+        XWindowAttributes attributes{};
+        char* name = nullptr;
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+            XFetchName(display, children[i], &name) && name != nullptr) {
+            shows = std::string(name) == "Skyloom";
+        }
+        XFree(name);
+    }
+    XFree(children);
+    return shows;
+}
+
+// Milliseconds until the saver's window is off the screen; -1 when it is
+// still there after 5 s.
+int64_t GoneTime(Display* display, int64_t from) {
+    while (SaverWindowShows(display)) {
+        if (MonotonicMs() - from > 5000) {
+            return -1;
+        }
+        usleep(1'000);
+    }
+    return MonotonicMs() - from;
+}
+
 // Milliseconds until it exited with 0; -1 when it did not within 5 s.
 int64_t ExitTime(SaverProcess& saver, int64_t from) {
     const std::optional<int> code = saver.WaitForExit(5000);
@@ -91,7 +134,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    XSetErrorHandler(IgnoreVanishedWindow);
     std::vector<int64_t> startTimes;
+    std::vector<int64_t> goneTimes;
     std::vector<int64_t> keyTimes;
     std::vector<int64_t> signalTimes;
     for (int run = 0; run < runs; ++run) {
@@ -103,6 +148,7 @@ int main(int argc, char* argv[]) {
         XTestFakeKeyEvent(display, key, True, CurrentTime);
         XTestFakeKeyEvent(display, key, False, CurrentTime);
         XSync(display, False);
+        goneTimes.push_back(GoneTime(display, pressed));
         keyTimes.push_back(ExitTime(saver, pressed));
     }
     for (int run = 0; run < runs; ++run) {
@@ -117,6 +163,7 @@ int main(int argc, char* argv[]) {
 
     FigureTable table("skyloom /s on Xvfb 1920x1080x24 (software GL), a fresh saver each run");
     table.Add("start until input is grabbed", "ms", AllOrNone(startTimes));
+    table.Add("key press until the window is gone", "ms", AllOrNone(goneTimes));
     table.Add("key press until exit", "ms", AllOrNone(keyTimes));
     table.Add("SIGTERM until exit", "ms", AllOrNone(signalTimes));
     return skyloom::bench::ReportFigures(table, options);

@@ -698,6 +698,14 @@ void DestroySaverWindow() {
     if (fw.loopEnded) {
         return;
     }
+    // Off the screen first: the scene's teardown takes a while, and the last
+    // frame must not stay frozen in front of the user meanwhile.
+    const Window shown = fw.ownsHost ? fw.host : fw.glWindow;
+    if (shown != 0) {
+        XErrorTrap trap(fw.display);
+        XUnmapWindow(fw.display, shown);
+        XFlush(fw.display);
+    }
     if (fw.glWindow != 0) {
         GlWindowProc(WindowEvent{WindowMessage::Destroy});
     }
