@@ -9,6 +9,7 @@
 #include "platform/frame_watchdog.h"
 #include "platform/glx_visual.h"
 #include "platform/key_translation.h"
+#include "platform/player_process.h"
 #include "platform/render_host.h"
 #include "platform/saver_host.h"
 #include "platform/signal_pipe.h"
@@ -476,6 +477,9 @@ void RunEventLoop() {
 // ---- the saver modes ----
 
 int RunSaver(const CommandLine& line) {
+    // Nothing the saver starts, the player or the configuration window of
+    // F1, may autolaunch a session bus that outlives it. Before any thread.
+    DisableSessionBusAutolaunch();
     if (!InstallTerminationSignalPipe()) {
         std::fprintf(stderr, "Skyloom: cannot watch for termination signals; they end the saver abruptly.\n");
     }

@@ -5,6 +5,7 @@
 
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "tests/support/music_fixtures.h"
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
@@ -25,6 +26,8 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <set>
+#include <sys/prctl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -707,7 +710,31 @@ TEST_F(SaverModesTest, DesktopWindowClosesFromItsCloseButton) {
     ExitLatency(0, 1000);
 }
 
+std::string CommandName(pid_t pid) {
+    std::string name = testing::ReadFileText("/proc/" + std::to_string(pid) + "/comm");
+    if (!name.empty() && name.back() == '\n') {
+        name.pop_back();
+    }
+    return name;
+}
+
+// What this test's processes left behind comes back to it as its children.
+std::set<pid_t> ChildrenNamed(const std::vector<std::string>& names) {
+    std::set<pid_t> found;
+    for (const pid_t pid : testing::LiveChildren()) {
+        if (std::find(names.begin(), names.end(), CommandName(pid)) != names.end()) {
+            found.insert(pid);
+        }
+    }
+    return found;
+}
+
 TEST_F(SaverModesTest, FKeyOpensTheConfigurationDetachedAndQEndsTheWindow) {
+    // The dialog detaches from the saver; whatever it leaves running then
+    // becomes this test's child.
+    ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
+    // As a saver started from .xinitrc: no session bus to find.
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
     StartServer();
     StartSaver({"-window"});
     ASSERT_TRUE(WaitUntil([&] { return SaverTopLevel() != 0 || !saver.Running(); }, kStartMs)) << saver.Output();
@@ -722,6 +749,18 @@ TEST_F(SaverModesTest, FKeyOpensTheConfigurationDetachedAndQEndsTheWindow) {
     XSync(display, False);
     PressKey(XK_q);
     ExitLatency(0, 1000);
+
+    // The dialog is the user's to close; a session bus autolaunched for it
+    // would outlive it, and the saver, for good.
+    for (const pid_t dialog : ChildrenNamed({"skyloom"})) {
+        kill(dialog, SIGTERM);
+        WaitUntil([&] { return ChildrenNamed({"skyloom"}).count(dialog) == 0; }, kStartMs);
+    }
+    const std::set<pid_t> buses = ChildrenNamed({"dbus-launch", "dbus-daemon"});
+    EXPECT_TRUE(buses.empty()) << "left running:\n" << testing::DescribeProcesses(buses);
+    for (const pid_t bus : buses) {
+        kill(bus, SIGKILL);
+    }
 }
 
 // ---- colour depth ----
