@@ -9,6 +9,7 @@
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/screen_checksum.h"
 #include "tests/support/xvfb_server.h"
 
 #include <gtest/gtest.h>
@@ -142,21 +143,7 @@ protected:
         return found;
     }
 
-    // A checksum of what the saver's window shows.
-    unsigned long ScreenSum() {
-        XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, 640, 480, AllPlanes, ZPixmap);
-        if (image == nullptr) {
-            return 0;
-        }
-        unsigned long sum = 0;
-        for (int y = 0; y < 480; y += 2) {
-            for (int x = 0; x < 640; x += 2) {
-                sum = sum * 31 + XGetPixel(image, x, y);
-            }
-        }
-        XDestroyImage(image);
-        return sum;
-    }
+    unsigned long ScreenSum() { return ScreenChecksum(display); }
 
     void PressKey(KeySym key) {
         const KeyCode code = XKeysymToKeycode(display, key);
