@@ -74,7 +74,6 @@ void PrepareConfiguredMusic(bool saverOwnsScreen) {
         return;
     }
     readiedFile = MusicFilename.Get();
-    DisableSessionBusAutolaunch();
     AddEmergencyTeardown(StopMusicAtFatalExit, TeardownSafety::SignalSafe);
 }
 

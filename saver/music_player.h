@@ -27,9 +27,8 @@ void CloseMusicPlayer(std::uint32_t processId);
 // The saver's start, before its first frame and before any other thread
 // exists: when the saver owns the screen (full screen or -root, never a
 // preview), PlayMusic is 1 and MusicFilename is set, readies the music for
-// StartConfiguredMusic, makes a fatal exit stop the player too and keeps
-// GIO from starting a session bus where none is set. Otherwise readies
-// nothing.
+// StartConfiguredMusic and makes a fatal exit stop the player too.
+// Otherwise readies nothing.
 void PrepareConfiguredMusic(bool saverOwnsScreen);
 
 // Once the first frame is on screen: starts the readied player (hidden) on

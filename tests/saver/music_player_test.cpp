@@ -210,6 +210,8 @@ TEST_F(ConfiguredMusicTest, LeavesNoSessionBusRunningWhereThereWasNone) {
     // dbus-launch autolaunches only for an X display.
     ASSERT_TRUE(StartMusicTestDisplay());
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    // As the saver does at its start.
+    DisableSessionBusAutolaunch();
     // What the launch leaves running, detached or not, comes back to us.
     ASSERT_EQ(0, prctl(PR_SET_CHILD_SUBREAPER, 1));
     const std::set<pid_t> before = LiveChildren();
