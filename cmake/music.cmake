@@ -3,7 +3,7 @@
 if(NOT TARGET PkgConfig::GIO)
   pkg_check_modules(GIO REQUIRED IMPORTED_TARGET gio-2.0 gio-unix-2.0)
 endif()
-target_link_libraries(skyloom_platform PRIVATE PkgConfig::GIO)
+target_link_libraries(skyloom_os PRIVATE PkgConfig::GIO)
 
 # A stand-in player for the tests: a window that names its process in
 # _NET_WM_PID and closes on WM_DELETE_WINDOW.

@@ -1,5 +1,5 @@
 # The images the program carries inside itself, looked up by type and id
-# through FindResource (config/resources.h). They are embedded as byte arrays
+# through FindResource (scene/resources.h). They are embedded as byte arrays
 # in a generated source, so a built skyloom needs no image files at run time.
 # The files are made by the generators in tools/ and committed.
 

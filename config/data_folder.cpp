@@ -1,6 +1,6 @@
 #include "config/data_folder.h"
 
-#include "platform/executable_path.h"
+#include "os/executable_path.h"
 #include "settings/settings.h"
 
 #include <filesystem>

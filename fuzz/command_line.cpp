@@ -2,7 +2,7 @@
 // not crash or read past an argument, and its result must be coherent.
 
 #include "fuzz/fuzz_support.h"
-#include "platform/command_line.h"
+#include "main/command_line.h"
 
 #include <string>
 #include <vector>

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/desktop_capture.h"
-#include "platform/saver_host.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "platform/x11/desktop_capture.h"
+#include "saver/saver_host.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "scene/unpack_alignment.h"
 #include "scene/vecmath.h"
 #include "settings/settings.h"

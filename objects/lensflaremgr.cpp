@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "objects/sun.h"
-#include "saver/frame_clock.h"
+#include "scene/frame_clock.h"
 #include "scene/random.h"
 #include "settings/settings.h"
 

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "objects/plasma.h"
-#include "platform/thread_priority.h"
+#include "os/thread_priority.h"
 #include "scene/random.h"
 
 namespace skyloom {

@@ -7,9 +7,9 @@
 
 #include "objects/lensflaremgr.h"
 #include "objects/sun_texture.h"
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "scene/camera3d.h"
 #include "scene/constellation_line.h"
 #include "scene/random.h"

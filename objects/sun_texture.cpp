@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "saver/render_size.h"
+#include "scene/render_size.h"
 #include "scene/vecmath.h"
 #include "settings/settings.h"
 

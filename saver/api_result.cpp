@@ -1,7 +1,7 @@
 #include "saver/api_result.h"
 
 #include "config/message_box.h"
-#include "platform/saver_host.h"
+#include "saver/saver_host.h"
 #include "saver/fatal_exit.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "saver/default_saver_proc.h"
 
-#include "platform/saver_host.h"
+#include "saver/saver_host.h"
 
 
 namespace skyloom {

@@ -1,7 +1,7 @@
 #include "saver/font.h"
 
 #include "config/windows1252.h"
-#include "saver/render_size.h"
+#include "scene/render_size.h"
 #include "scene/resource_textures.h"
 
 #include <GL/gl.h>

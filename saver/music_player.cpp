@@ -1,6 +1,6 @@
 #include "saver/music_player.h"
 
-#include "platform/player_process.h"
+#include "os/player_process.h"
 #include "saver/fatal_exit.h"
 #include "settings/settings.h"
 

@@ -1,8 +1,8 @@
 #include "saver/screenshot.h"
 
-#include "platform/beep.h"
-#include "platform/user_folders.h"
-#include "saver/render_size.h"
+#include "os/beep.h"
+#include "os/user_folders.h"
+#include "scene/render_size.h"
 
 #include <GL/gl.h>
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "scene/random.h"
 #include "settings/settings.h"
 

@@ -1,7 +1,7 @@
 #include "scene/constellation_line.h"
 
 #include "scene/camera3d.h"
-#include "saver/frame_clock.h"
+#include "scene/frame_clock.h"
 
 #include <GL/gl.h>
 

@@ -9,8 +9,8 @@
 #include <GL/glu.h>
 #include <jpeglib.h>
 
-#include "config/resources.h"
-#include "saver/render_size.h"
+#include "scene/resources.h"
+#include "scene/render_size.h"
 #include "scene/jpeg_memory_source.h"
 #include "scene/unpack_alignment.h"
 

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "saver/render_size.h"
+#include "scene/render_size.h"
 #include "scene/camera3d.h"
 
 namespace skyloom {

@@ -1,10 +1,10 @@
 #include "scene/star_field.h"
 
-#include "platform/saver_host.h"
+#include "saver/saver_host.h"
 #include "scene/camera3d.h"
 #include "scene/random.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 
 #include <GL/gl.h>

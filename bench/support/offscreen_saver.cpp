@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/saver_host.h"
+#include "saver/saver_host.h"
 #include "saver/gl_window.h"
 #include "scene/random.h"
 

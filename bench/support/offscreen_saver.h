@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/offscreen_gl.h"
-#include "saver/clock_source.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "scene/clock_source.h"
 
 namespace skyloom::bench {
 

@@ -36,7 +36,7 @@ foreach(entry IN LISTS entries)
 endforeach()
 
 set(text "// Generated from the files in config/images/ by cmake/scripts/embed_resources.cmake.
-#include \"config/resources.h\"
+#include \"scene/resources.h\"
 
 namespace skyloom {
 

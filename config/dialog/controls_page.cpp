@@ -1,7 +1,7 @@
 #include "config/dialog/controls_page.h"
 
-#include "platform/detached_process.h"
-#include "platform/executable_path.h"
+#include "os/detached_process.h"
+#include "os/executable_path.h"
 #include "settings/settings.h"
 
 #include <QAbstractButton>

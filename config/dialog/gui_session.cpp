@@ -1,7 +1,7 @@
 #include "config/dialog/gui_session.h"
 
 #include "config/dialog/dialog_icon.h"
-#include "platform/display_probe.h"
+#include "os/display_probe.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/instance_lock.h"
+#include "os/instance_lock.h"
 
 #include <QObject>
 #include <QString>

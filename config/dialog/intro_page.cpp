@@ -2,7 +2,7 @@
 
 #include "config/dialog/hyperlink_label.h"
 #include "config/dialog/shell_open.h"
-#include "config/resources.h"
+#include "scene/resources.h"
 #include "settings/settings.h"
 #include "skyloom_build_date.h"
 #include "skyloom_site.h"

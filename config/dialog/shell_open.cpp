@@ -1,7 +1,7 @@
 #include "config/dialog/shell_open.h"
 
 #include "config/data_folder.h"
-#include "platform/executable_path.h"
+#include "os/executable_path.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -2,7 +2,7 @@
 #include "config/ini_section.h"
 #include "config/language_tables.h"
 #include "config/windows1252.h"
-#include "platform/executable_path.h"
+#include "os/executable_path.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>

@@ -9,12 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/desktop_capture.h"
-#include "platform/offscreen_gl.h"
-#include "platform/saver_host.h"
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "platform/x11/desktop_capture.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "saver/saver_host.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 #include "tests/support/gl_test_support.h"
 

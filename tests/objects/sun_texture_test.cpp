@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/offscreen_gl.h"
-#include "saver/render_size.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 
 namespace skyloom {

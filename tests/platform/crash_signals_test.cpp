@@ -1,7 +1,7 @@
 // A fault inside the saver process itself: the emergency teardown runs, and
 // the process still dies of the fault rather than carrying on.
 
-#include "platform/crash_signals.h"
+#include "platform/x11/crash_signals.h"
 #include "saver/fatal_exit.h"
 
 #include <gtest/gtest.h>

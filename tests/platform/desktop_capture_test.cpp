@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "objects/desktop_fade.h"
-#include "platform/desktop_capture.h"
-#include "platform/saver_host.h"
+#include "platform/x11/desktop_capture.h"
+#include "saver/saver_host.h"
 #include "settings/settings.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
 
 // After gtest and the program's headers: Xlib's None and Bool macros.
-#include "platform/x_connection.h"
+#include "platform/x11/x_connection.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -1,4 +1,4 @@
-#include "platform/executable_path.h"
+#include "os/executable_path.h"
 
 #include <gtest/gtest.h>
 

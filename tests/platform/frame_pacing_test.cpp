@@ -1,4 +1,4 @@
-#include "platform/frame_pacer.h"
+#include "platform/x11/frame_pacer.h"
 
 #include <gtest/gtest.h>
 

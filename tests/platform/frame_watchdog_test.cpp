@@ -1,7 +1,7 @@
 // The frame watchdog: fires for a frame stuck past its limit, never for
 // frames that finish or for time the whole process was stopped.
 
-#include "platform/frame_watchdog.h"
+#include "platform/x11/frame_watchdog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/glx_visual.h"
-#include "platform/key_translation.h"
+#include "platform/x11/glx_visual.h"
+#include "platform/x11/key_translation.h"
 #include "saver/window_message.h"
 
 #include <X11/keysym.h>

@@ -1,4 +1,4 @@
-#include "platform/player_process.h"
+#include "os/player_process.h"
 
 #include "tests/support/music_fixtures.h"
 #include "tests/support/temp_config.h"

@@ -1,4 +1,4 @@
-#include "platform/render_host.h"
+#include "platform/offscreen/render_host.h"
 #include "tests/support/saver_process.h"
 #include "tests/support/temp_config.h"
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "config/language_tables.h"
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "saver/font.h"
 #include "saver/overlay_pass.h"
-#include "saver/render_size.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tests/support/gl_test_support.h"

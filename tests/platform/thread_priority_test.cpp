@@ -1,4 +1,4 @@
-#include "platform/thread_priority.h"
+#include "os/thread_priority.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The user's pictures folder and the file checks screenshots rely on.
 
-#include "platform/user_folders.h"
+#include "os/user_folders.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) would break its headers.
-#include "platform/x_monitor_power.h"
+#include "platform/x11/x_monitor_power.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>

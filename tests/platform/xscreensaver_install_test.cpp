@@ -1,6 +1,6 @@
 // Adding Skyloom to the programs list of ~/.xscreensaver.
 
-#include "platform/xscreensaver_install.h"
+#include "platform/x11/xscreensaver_install.h"
 
 #include <gtest/gtest.h>
 

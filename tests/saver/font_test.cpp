@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/resources.h"
-#include "platform/offscreen_gl.h"
+#include "scene/resources.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "saver/overlay_pass.h"
-#include "saver/render_size.h"
+#include "scene/render_size.h"
 #include "scene/resource_textures.h"
 #include "tests/support/gl_test_support.h"
 

@@ -1,5 +1,5 @@
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
 #include "scene/random.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // A stopped and continued saver (SIGSTOP, a suspended machine) must resume
 // its flight where it left off, not jump ahead by the whole stall.
 
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
 #include "scene/camera3d.h"
 #include "settings/settings.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "scene/scene_node.h"
 #include "tests/support/gl_test_support.h"
 

@@ -11,12 +11,12 @@
 #include <ctime>
 
 #include "config/language_tables.h"
-#include "platform/offscreen_gl.h"
-#include "platform/saver_host.h"
-#include "saver/clock_source.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "saver/saver_host.h"
+#include "scene/clock_source.h"
 #include "saver/font.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 #include "tests/support/gl_test_support.h"
 

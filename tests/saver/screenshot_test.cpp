@@ -10,7 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "tests/support/temp_config.h"
 
 namespace skyloom {

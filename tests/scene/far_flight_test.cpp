@@ -15,10 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "objects/sun.h"
-#include "platform/offscreen_gl.h"
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "scene/camera3d.h"
 #include "scene/constellation_line.h"
 #include "scene/scene_node.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/resources.h"
+#include "scene/resources.h"
 #include "scene/resource_textures.h"
 
 namespace skyloom {

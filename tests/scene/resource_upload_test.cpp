@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "config/resources.h"
-#include "platform/offscreen_gl.h"
-#include "saver/render_size.h"
+#include "scene/resources.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "scene/render_size.h"
 #include "scene/resource_textures.h"
 #include "tests/support/gl_test_support.h"
 

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/offscreen_gl.h"
-#include "saver/clock_source.h"
-#include "saver/frame_clock.h"
-#include "saver/render_size.h"
+#include "platform/offscreen/offscreen_gl.h"
+#include "scene/clock_source.h"
+#include "scene/frame_clock.h"
+#include "scene/render_size.h"
 #include "scene/camera3d.h"
 #include "settings/settings.h"
 #include "tests/support/gl_test_support.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 
 namespace skyloom::testing {
 

@@ -1,6 +1,6 @@
 #include "tests/support/music_fixtures.h"
 
-#include "platform/player_process.h"
+#include "os/player_process.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
 

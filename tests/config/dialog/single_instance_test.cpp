@@ -1,5 +1,5 @@
 #include "config/dialog/instance_guard.h"
-#include "platform/instance_lock.h"
+#include "os/instance_lock.h"
 #include "tests/config/dialog/dialog_test_support.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,0 @@
-#include "platform/saver_framework.h"
-
-int main(int argc, char* argv[]) { return skyloom::RunSaverFramework(argc, argv); }
