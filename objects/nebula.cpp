@@ -48,7 +48,7 @@ double CoveringHalfSize(double distance) {
     double size = GetRenderAspect() * std::tan(DegToRad(Camera.FovY() / 2.0)) * distance;
     const double halfWidth = GetRenderWidth() / 2.0;
     const double halfHeight = GetRenderHeight() / 2.0;
-    if (CameraRotateEnum.Get() != 0 && halfWidth > 0.0) {
+    if (CameraRollModeFromSetting(CameraRotateEnum.Get()) != CameraRollMode::None && halfWidth > 0.0) {
         size *= std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight) / halfWidth;
     }
     return size;

@@ -23,15 +23,6 @@ constexpr double kMaxFovY = 170.0;
 // modelview holds.
 Vector3d appliedOrigin;
 
-enum RotateMode : int32_t { kNoRoll = 0, kClockwise = 1, kCounterClockwise = 2, kRandomRoll = 3 };
-
-// The stored value is user-editable text; anything unknown means the
-// default rather than a stopped saver.
-int32_t RotateModeSetting() {
-    const int32_t mode = CameraRotateEnum.Get();
-    return mode >= kNoRoll && mode <= kRandomRoll ? mode : kRandomRoll;
-}
-
 }  // namespace
 
 void FlightCamera::Configure() {
@@ -40,16 +31,16 @@ void FlightCamera::Configure() {
     if (!HardwareAccelerated()) {
         speed_ *= 0.01;
     }
-    switch (RotateModeSetting()) {
-        case kNoRoll:
+    switch (CameraRollModeFromSetting(CameraRotateEnum.Get())) {
+        case CameraRollMode::None:
             break;
-        case kClockwise:
+        case CameraRollMode::Clockwise:
             rollDirection_ = -1;
             break;
-        case kCounterClockwise:
+        case CameraRollMode::CounterClockwise:
             rollDirection_ = 1;
             break;
-        default:
+        case CameraRollMode::Random:
             rollDirection_ = RandomDraw() % 2 == 1 ? 1 : -1;
             break;
     }
@@ -71,13 +62,13 @@ void FlightCamera::Update() {
     lookAt_ = eye_;
     lookAt_.z -= 1000.0;
 
-    const int32_t mode = RotateModeSetting();
-    if (mode == kNoRoll) {
+    const CameraRollMode mode = CameraRollModeFromSetting(CameraRotateEnum.Get());
+    if (mode == CameraRollMode::None) {
         return;
     }
     // On average once every 15 seconds whatever the frame rate; a frame of
     // 15 seconds or more always reverses.
-    if (reversalArmed_ && mode == kRandomRoll && RandomEventDue(15.0)) {
+    if (reversalArmed_ && mode == CameraRollMode::Random && RandomEventDue(15.0)) {
         rollDirection_ = -rollDirection_;
         reversalArmed_ = false;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "scene/camera_roll.h"
 #include "scene/vecmath.h"
 
 namespace skyloom {
@@ -11,8 +12,8 @@ namespace skyloom {
 // placed and retired against its eye z.
 class FlightCamera {
 public:
-    // Field of view, speed and roll direction from the settings. A
-    // CameraRotateEnum outside 0..3 counts as 3 (random roll).
+    // Field of view, speed and roll direction from the settings (the roll
+    // through CameraRollModeFromSetting).
     void Configure();
     // aspect = window width / height; the vertical field of view follows,
     // up to 170 degrees for very tall windows.

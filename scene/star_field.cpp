@@ -82,7 +82,7 @@ void ComputeStarFieldExtents() {
     spawnHalfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
     spawnHalfWidth = GetRenderAspect() * spawnHalfHeight;
     fieldRadius = std::sqrt(spawnHalfWidth * spawnHalfWidth + spawnHalfHeight * spawnHalfHeight);
-    if (CameraRotateEnum.Get() != 0) {
+    if (CameraRollModeFromSetting(CameraRotateEnum.Get()) != CameraRollMode::None) {
         // The view may roll: cover every rolled view with the square around it.
         spawnHalfWidth = fieldRadius;
         spawnHalfHeight = fieldRadius;

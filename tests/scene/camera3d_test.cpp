@@ -434,5 +434,17 @@ TEST_F(CameraGlTest, ApplyLeavesDepthTestOnAndModelviewSelected) {
     EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
+TEST(CameraRollModeTest, StoredValuesAndUnknownOnes) {
+    struct Case {
+        int32_t stored;
+        CameraRollMode mode;
+    };
+    for (const Case c : {Case{0, CameraRollMode::None}, Case{1, CameraRollMode::Clockwise},
+                         Case{2, CameraRollMode::CounterClockwise}, Case{3, CameraRollMode::Random},
+                         Case{4, CameraRollMode::Random}, Case{-1, CameraRollMode::Random}}) {
+        EXPECT_EQ(CameraRollModeFromSetting(c.stored), c.mode) << c.stored;
+    }
+}
+
 }  // namespace
 }  // namespace skyloom
