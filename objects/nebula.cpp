@@ -24,12 +24,29 @@ constexpr double kStormFarthest = 120000.0;
 constexpr double kStormMaxCoverage = 14.0;
 constexpr double kStormMeanPeriod = 0.1;
 
-int liveNebulae = 0;
-uint32_t lastCreationMs = 0;
-ColorRGBA baseNebulaColor;
-bool spawnWaitsForTexture = false;
-NebulaHandOver handOver;
-NebulaTextureWorker worker;
+// Everything the nebulae share, one set per process.
+struct NebulaState {
+    // Counted by the nebulae themselves.
+    int liveNebulae = 0;
+    uint32_t lastCreationMs = 0;
+    ColorRGBA baseColor;
+    bool spawnWaitsForTexture = false;
+    // Before the worker: it is stopped (destroyed) while the slot still exists.
+    NebulaHandOver handOver;
+    NebulaTextureWorker worker;
+
+    // No worker, no texture and the start's values; the live count follows
+    // the nebulae.
+    void Reset() {
+        worker.Stop();
+        handOver.Free();
+        lastCreationMs = 0;
+        baseColor = ColorRGBA();
+        spawnWaitsForTexture = false;
+    }
+};
+
+NebulaState nebulaState;
 
 uint32_t UploadAlphaTexture(const uint8_t* texels, int32_t size) {
     GLuint name = 0;
@@ -76,13 +93,13 @@ Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask
     // Invisible until the first update fades it in.
     billboard_->colour = ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, 0.0);
     flashLimit_ = RandomInt(3, 8);
-    ++liveNebulae;
+    ++nebulaState.liveNebulae;
 }
 
 Nebula::~Nebula() {
     const GLuint name = texture_;
     glDeleteTextures(1, &name);
-    --liveNebulae;
+    --nebulaState.liveNebulae;
 }
 
 void Nebula::Render() {
@@ -121,7 +138,7 @@ bool Nebula::IsFinished() {
     return false;
 }
 
-int LiveNebulaCount() { return liveNebulae; }
+int LiveNebulaCount() { return nebulaState.liveNebulae; }
 
 int NebulaTarget() {
     int target = static_cast<int>(FactorNumNebulae.Factor() * kMaxNebulae);
@@ -136,8 +153,8 @@ int32_t NebulaTextureSize() { return FitTextureSize(LowDetail.Get() == 1 ? 512 :
 void SetupNebulae() {
     ShutdownNebulae();
     const NebulaColorMode mode = NebulaColorModeFromSetting(NebulaColorEnum.Get());
-    baseNebulaColor = ChooseBaseNebulaColor(mode, CustomNebulaColor.Get());
-    lastCreationMs = 0;
+    nebulaState.baseColor = ChooseBaseNebulaColor(mode, CustomNebulaColor.Get());
+    nebulaState.lastCreationMs = 0;
 
     NebulaWorkerSettings settings;
     settings.size = NebulaTextureSize();
@@ -145,32 +162,34 @@ void SetupNebulae() {
     // clock), a render with --seed (or Seed).
     settings.seed = RandomSeed();
     settings.colorMode = mode;
-    settings.baseColor = baseNebulaColor;
+    settings.baseColor = nebulaState.baseColor;
     settings.darkStreaks = DarkPatchesInNebulae.Get() == 1;
     // A failed start leaves the slot empty, so the sky simply stays
     // without nebulae.
-    worker.Start(handOver, settings);
+    nebulaState.worker.Start(nebulaState.handOver, settings);
 }
 
 void SpawnNebulae() {
-    if (LiveNebulaCount() >= NebulaTarget() || TimeGetTime() - lastCreationMs <= kSpawnSpacingMs) {
+    if (LiveNebulaCount() >= NebulaTarget() || TimeGetTime() - nebulaState.lastCreationMs <= kSpawnSpacingMs) {
         return;
     }
-    if (handOver.State() != NebulaHandOver::kReady) {
-        if (!spawnWaitsForTexture || !worker.WaitForTexture()) {
+    NebulaHandOver& slot = nebulaState.handOver;
+    if (slot.State() != NebulaHandOver::kReady) {
+        if (!nebulaState.spawnWaitsForTexture || !nebulaState.worker.WaitForTexture()) {
             return;
         }
     }
-    new Nebula(handOver.ReadyTexels(), handOver.Size(), handOver.ReadyTiles(), handOver.ReadyCoverage(),
-               handOver.ReadyColor());
-    handOver.TakeTexture();
-    lastCreationMs = TimeGetTime();
+    new Nebula(slot.ReadyTexels(), slot.Size(), slot.ReadyTiles(), slot.ReadyCoverage(), slot.ReadyColor());
+    slot.TakeTexture();
+    nebulaState.lastCreationMs = TimeGetTime();
 }
 
-void ShutdownNebulae() { worker.Stop(); }
+void ShutdownNebulae() { nebulaState.worker.Stop(); }
 
-void SetNebulaSpawnWaitsForTexture(bool wait) { spawnWaitsForTexture = wait; }
+void ResetNebulae() { nebulaState.Reset(); }
 
-NebulaHandOver& NebulaTextureSlot() { return handOver; }
+void SetNebulaSpawnWaitsForTexture(bool wait) { nebulaState.spawnWaitsForTexture = wait; }
+
+NebulaHandOver& NebulaTextureSlot() { return nebulaState.handOver; }
 
 }  // namespace skyloom

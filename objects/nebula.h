@@ -74,6 +74,9 @@ void SpawnNebulae();
 // Teardown of the GL window: stops and joins the worker and frees the
 // hand-over buffer. Within milliseconds, even in the middle of a texture.
 void ShutdownNebulae();
+// Back to the state before the first set-up: no worker, no texture, no
+// base colour, no last nebula, and SpawnNebulae does not wait.
+void ResetNebulae();
 
 // For deterministic offscreen rendering: when set, SpawnNebulae blocks
 // until the worker has finished the texture a due nebula needs, so nebulae

@@ -30,16 +30,34 @@ constexpr double kFlareDistance = 20000.0;
 constexpr double kFlareStrengthMax = 0.1;
 constexpr double kFlareStrengthRate = 2.0 / 3.0;
 
-int liveSuns = 0;
-uint32_t lastCreationMs = 0;
-bool firstSpawn = true;
-int goal = 0;
-int target = 0;
-ColorRGBA currentSunColor(1.0, 1.0, 1.0, 1.0);
-uint32_t sunFlareTexture = kNoTexture;
-uint32_t sunPlainTexture = kNoTexture;
-bool lineEndSet = false;
-Vector3d lineEnd;
+// Everything the suns share, one set per process.
+struct SunState {
+    // Counted by the suns themselves.
+    int liveSuns = 0;
+    ColorRGBA currentColor{1.0, 1.0, 1.0, 1.0};
+    uint32_t flareTexture = kNoTexture;
+    uint32_t plainTexture = kNoTexture;
+    // The spawner.
+    uint32_t lastCreationMs = 0;
+    bool firstSpawn = true;
+    int goal = 0;
+    int target = 0;
+    // The constellation chain: where the next line ends.
+    bool lineEndSet = false;
+    Vector3d lineEnd;
+
+    // A fresh spawner and chain. The live count, the colour and the
+    // textures follow the suns and their set-up, not the spawner.
+    void Reset() {
+        lastCreationMs = 0;
+        firstSpawn = true;
+        goal = 0;
+        target = 0;
+        lineEndSet = false;
+    }
+};
+
+SunState sunState;
 
 double SquaredDistance(const Vector3d& a, const Vector3d& b) {
     const double dx = a.x - b.x;
@@ -87,9 +105,9 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
                 const double red = RandomRange(0.86, 1.0);
                 const double green = RandomRange(0.86, 1.0);
                 const double blue = RandomRange(0.86, 1.0);
-                currentSunColor.Set(red, green, blue, 1.0);
+                sunState.currentColor.Set(red, green, blue, 1.0);
             }
-            colour.Set(currentSunColor.r, currentSunColor.g, currentSunColor.b);
+            colour.Set(sunState.currentColor.r, sunState.currentColor.g, sunState.currentColor.b);
             break;
     }
 
@@ -97,22 +115,22 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
     billboard_->SetName("Sun");
     billboard_->colour = ColorRGBA(colour.x, colour.y, colour.z, 1.0);
     billboard_->size = baseSize;
-    billboard_->texture = kind == Normal ? sunFlareTexture : sunPlainTexture;
+    billboard_->texture = kind == Normal ? sunState.flareTexture : sunState.plainTexture;
 
     PlaceSun();
-    ++liveSuns;
+    ++sunState.liveSuns;
 
     if (ConstellationLines.Get() == 1 && !TooManyConstellationLines() && kind == Normal) {
-        if (!lineEndSet) {
-            lineEnd = position;
-            lineEndSet = true;
+        if (!sunState.lineEndSet) {
+            sunState.lineEnd = position;
+            sunState.lineEndSet = true;
         }
-        new ConstellationLine(position, lineEnd);
-        lineEnd = position;
+        new ConstellationLine(position, sunState.lineEnd);
+        sunState.lineEnd = position;
     }
 }
 
-Sun::~Sun() { --liveSuns; }
+Sun::~Sun() { --sunState.liveSuns; }
 
 void Sun::PlaceSun() {
     const double distance = 45000.0 + RandomDraw() * 15000.0 / 32767.0;
@@ -214,7 +232,7 @@ bool Sun::IsFinished() {
     return true;
 }
 
-int LiveSunCount() { return liveSuns; }
+int LiveSunCount() { return sunState.liveSuns; }
 
 SunKind DrawSunKind() {
     if (RandomDraw() % 75 == 0) {
@@ -246,7 +264,7 @@ Star* NearestFreeStar(const Vector3d& point) {
     return nearest;
 }
 
-const ColorRGBA& CurrentSunColor() { return currentSunColor; }
+const ColorRGBA& CurrentSunColor() { return sunState.currentColor; }
 
 ColorRGBA BrightenSunColor(ColorRGBA colour) {
     while (colour.r + colour.g + colour.b < 1.5) {
@@ -266,69 +284,63 @@ void PickRandomSunColor() {
     const double red = RandomUnit();
     const double green = RandomUnit();
     const double blue = RandomUnit();
-    currentSunColor = BrightenSunColor(ColorRGBA(red, green, blue, 1.0));
+    sunState.currentColor = BrightenSunColor(ColorRGBA(red, green, blue, 1.0));
 }
 
 void SetupSuns() {
-    sunFlareTexture = MakeSunTexture(SunTextureKind::Flare);
-    sunPlainTexture = MakeSunTexture(SunTextureKind::Plain);
+    sunState.flareTexture = MakeSunTexture(SunTextureKind::Flare);
+    sunState.plainTexture = MakeSunTexture(SunTextureKind::Plain);
     if (SunColorEnum.Get() != 0) {
         PickRandomSunColor();
     } else {
         const uint32_t custom = static_cast<uint32_t>(CustomSunColor.Get());
-        currentSunColor.Set((custom & 0xFF) / 255.0, ((custom >> 8) & 0xFF) / 255.0, ((custom >> 16) & 0xFF) / 255.0,
-                            1.0);
+        sunState.currentColor.Set((custom & 0xFF) / 255.0, ((custom >> 8) & 0xFF) / 255.0,
+                                  ((custom >> 16) & 0xFF) / 255.0, 1.0);
     }
     ResetSunSpawner();
 }
 
 void ReleaseSunTextures() {
-    DeleteTexture(sunFlareTexture);
-    DeleteTexture(sunPlainTexture);
+    DeleteTexture(sunState.flareTexture);
+    DeleteTexture(sunState.plainTexture);
 }
 
-uint32_t SunFlareTexture() { return sunFlareTexture; }
+uint32_t SunFlareTexture() { return sunState.flareTexture; }
 
-uint32_t SunPlainTexture() { return sunPlainTexture; }
+uint32_t SunPlainTexture() { return sunState.plainTexture; }
 
 void SpawnSuns() {
-    target = RoundToInt(FactorNumSuns.Factor() * kMaxSuns);
-    if (firstSpawn) {
-        goal = target;
-        firstSpawn = false;
+    sunState.target = RoundToInt(FactorNumSuns.Factor() * kMaxSuns);
+    if (sunState.firstSpawn) {
+        sunState.goal = sunState.target;
+        sunState.firstSpawn = false;
     }
-    if (target > 0 && RandomEventDue(kGoalChangePeriod)) {
-        goal = RandomDraw() % target;
+    if (sunState.target > 0 && RandomEventDue(kGoalChangePeriod)) {
+        sunState.goal = RandomDraw() % sunState.target;
     }
     if (RandomEventDue(kGoalResetPeriod)) {
-        goal = target;
+        sunState.goal = sunState.target;
     }
-    if (goal < kMinimumGoal) {
-        goal = std::min(target, kMinimumGoal);
+    if (sunState.goal < kMinimumGoal) {
+        sunState.goal = std::min(sunState.target, kMinimumGoal);
     }
-    if (sunFlareTexture == kNoTexture || sunPlainTexture == kNoTexture) {
+    if (sunState.flareTexture == kNoTexture || sunState.plainTexture == kNoTexture) {
         return;
     }
     // Suns above the goal are not removed, just not replaced.
-    while (goal > liveSuns) {
-        if (TimeGetTime() - lastCreationMs <= kSpawnSpacingMs) {
+    while (sunState.goal > sunState.liveSuns) {
+        if (TimeGetTime() - sunState.lastCreationMs <= kSpawnSpacingMs) {
             break;
         }
         new Sun(DrawSunKind());
-        lastCreationMs = TimeGetTime();
+        sunState.lastCreationMs = TimeGetTime();
     }
 }
 
-void ResetSunSpawner() {
-    firstSpawn = true;
-    goal = 0;
-    target = 0;
-    lastCreationMs = 0;
-    lineEndSet = false;
-}
+void ResetSunSpawner() { sunState.Reset(); }
 
-int SunSpawnTarget() { return target; }
+int SunSpawnTarget() { return sunState.target; }
 
-int SunSpawnGoal() { return goal; }
+int SunSpawnGoal() { return sunState.goal; }
 
 }  // namespace skyloom

@@ -16,11 +16,6 @@ namespace skyloom {
 namespace {
 constexpr int kMaxStars = 20000;
 
-double spawnHalfWidth = 0.0;
-double spawnHalfHeight = 0.0;
-double fieldRadius = 0.0;
-int liveStars = 0;
-
 // Client arrays for the batched draw, one per point size, filled by the
 // render pass. Sized for the largest population so no frame allocates.
 struct PointBatch {
@@ -28,8 +23,29 @@ struct PointBatch {
     float colours[kMaxStars * 4];
     int count = 0;
 };
-PointBatch smallPoints;
-PointBatch largePoints;
+
+// Everything the stars share, one set per process.
+struct StarFieldState {
+    double spawnHalfWidth = 0.0;
+    double spawnHalfHeight = 0.0;
+    // From the birth area's centre to its corners.
+    double radius = 0.0;
+    // Counted by the stars themselves.
+    int liveStars = 0;
+    PointBatch smallPoints;
+    PointBatch largePoints;
+
+    // No extents and empty batches; the live count follows the stars.
+    void Reset() {
+        spawnHalfWidth = 0.0;
+        spawnHalfHeight = 0.0;
+        radius = 0.0;
+        smallPoints.count = 0;
+        largePoints.count = 0;
+    }
+};
+
+StarFieldState field;
 
 void DrawPoints(PointBatch& batch, float pointSize, bool smooth) {
     if (batch.count == 0) {
@@ -49,13 +65,13 @@ void DrawPoints(PointBatch& batch, float pointSize, bool smooth) {
 }
 
 void FlushBatches() {
-    if (smallPoints.count == 0 && largePoints.count == 0) {
+    if (field.smallPoints.count == 0 && field.largePoints.count == 0) {
         return;
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    DrawPoints(smallPoints, 1.0f, false);
-    DrawPoints(largePoints, 2.5f, true);
+    DrawPoints(field.smallPoints, 1.0f, false);
+    DrawPoints(field.largePoints, 2.5f, true);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
@@ -73,31 +89,31 @@ void AddPoint(PointBatch& batch, const Vector3d& position, const Vector3d& colou
 }
 }  // namespace
 
-double StarSpawnHalfWidth() { return spawnHalfWidth; }
-double StarSpawnHalfHeight() { return spawnHalfHeight; }
-double StarFieldRadius() { return fieldRadius; }
-int LiveStarCount() { return liveStars; }
+double StarSpawnHalfWidth() { return field.spawnHalfWidth; }
+double StarSpawnHalfHeight() { return field.spawnHalfHeight; }
+double StarFieldRadius() { return field.radius; }
+int LiveStarCount() { return field.liveStars; }
 
 void ComputeStarFieldExtents() {
-    spawnHalfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
-    spawnHalfWidth = GetRenderAspect() * spawnHalfHeight;
-    fieldRadius = std::sqrt(spawnHalfWidth * spawnHalfWidth + spawnHalfHeight * spawnHalfHeight);
+    field.spawnHalfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
+    field.spawnHalfWidth = GetRenderAspect() * field.spawnHalfHeight;
+    field.radius = std::sqrt(field.spawnHalfWidth * field.spawnHalfWidth + field.spawnHalfHeight * field.spawnHalfHeight);
     if (CameraRollModeFromSetting(CameraRotateEnum.Get()) != CameraRollMode::None) {
         // The view may roll: cover every rolled view with the square around it.
-        spawnHalfWidth = fieldRadius;
-        spawnHalfHeight = fieldRadius;
+        field.spawnHalfWidth = field.radius;
+        field.spawnHalfHeight = field.radius;
     }
 }
 
 void SpawnStars() {
     const int target = RoundToInt(FactorNumStars.Factor() * kMaxStars);
-    while (liveStars < target) {
+    while (field.liveStars < target) {
         new Star();
     }
 }
 
 Star::Star() {
-    ++liveStars;
+    ++field.liveStars;
     const double size = 0.5 + RandomDraw() * 0.00003357036042359691;
     colour.x = 0.6 + RandomDraw() * 0.000012207403790398877;
     colour.y = 0.6 + RandomDraw() * 0.000012207403790398877;
@@ -108,15 +124,15 @@ Star::Star() {
     if (pointSize < 1.0 || fChildPreview) {
         pointSize = 1.0;
     }
-    position.x = RandomRange(-spawnHalfWidth, spawnHalfWidth);
-    position.y = RandomRange(-spawnHalfHeight, spawnHalfHeight);
+    position.x = RandomRange(-field.spawnHalfWidth, field.spawnHalfWidth);
+    position.y = RandomRange(-field.spawnHalfHeight, field.spawnHalfHeight);
     sunCount = 0;
     position.z = Camera.EyeZ() - kStarBirthDistance;
     fadeIn = 0.0;
     axisDistance = std::sqrt(position.x * position.x + position.y * position.y);
 }
 
-Star::~Star() { --liveStars; }
+Star::~Star() { --field.liveStars; }
 
 void Star::Update() {
     const double dt = FrameSeconds();
@@ -132,7 +148,7 @@ void Star::Update() {
 
 bool Star::IsFinished() {
     const double d = Camera.EyeZ() - position.z;
-    return d < 0.0 || d * 0.0000125 * fieldRadius < axisDistance;
+    return d < 0.0 || d * 0.0000125 * field.radius < axisDistance;
 }
 
 void Star::Render() {
@@ -140,9 +156,11 @@ void Star::Render() {
     if (alpha <= 0.0) {
         return;  // the alpha test would discard it anyway
     }
-    AddPoint(pointSize >= 2.0 ? largePoints : smallPoints, RelativeToEye(position), colour, alpha);
+    AddPoint(pointSize >= 2.0 ? field.largePoints : field.smallPoints, RelativeToEye(position), colour, alpha);
 }
 
 void DrawStarBatch() { FlushBatches(); }
+
+void ResetStarField() { field.Reset(); }
 
 }  // namespace skyloom

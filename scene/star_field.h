@@ -47,5 +47,7 @@ public:
 // batched draw per point size. Additive blending makes the result the same
 // as drawing each star where its Render ran.
 void DrawStarBatch();
+// Forgets the extents and the stars that rendered since the last draw.
+void ResetStarField();
 
 }  // namespace skyloom

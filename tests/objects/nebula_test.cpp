@@ -50,9 +50,7 @@ protected:
     }
     void TearDown() override {
         DeleteAllSceneNodes();
-        ShutdownNebulae();
-        NebulaTextureSlot().Free();
-        SetNebulaSpawnWaitsForTexture(false);
+        ResetNebulae();
         RestoreDefaultSettings();
         Seed.Set(0);
         MaxTextureSizePixels.Set(0);

@@ -34,6 +34,7 @@ protected:
     }
     void TearDown() override {
         DeleteAllSceneNodes();
+        ResetStarField();
         fChildPreview = false;
         UseRealClock();
     }
