@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "objects/lensflaremgr.h"
+#include "objects/sun_color.h"
 #include "objects/sun_texture.h"
 #include "scene/clock_source.h"
 #include "scene/frame_clock.h"
@@ -66,6 +67,40 @@ double SquaredDistance(const Vector3d& a, const Vector3d& b) {
     return dx * dx + dy * dy + dz * dz;
 }
 
+// The colour modes that give every sun its own colour draw it here.
+void DrawOrdinarySunColor() {
+    switch (SunColorModeFromSetting(SunColorEnum.Get())) {
+        case SunColorMode::RandomEach:
+            PickRandomSunColor();
+            break;
+        case SunColorMode::OffWhite: {
+            const double red = RandomRange(0.86, 1.0);
+            const double green = RandomRange(0.86, 1.0);
+            const double blue = RandomRange(0.86, 1.0);
+            sunState.currentColor.Set(red, green, blue, 1.0);
+            break;
+        }
+        case SunColorMode::Custom:
+        case SunColorMode::RandomOnce:
+            break;
+    }
+}
+
+// Additive blending: every repetition makes the sun brighter.
+int DrawsPerFrame(SunKind kind) {
+    switch (kind) {
+        case SunKind::Bright:
+            return 2;
+        case SunKind::RedGiant:
+            return 4;
+        case SunKind::Supernova:
+            return 3;
+        case SunKind::Ordinary:
+            break;
+    }
+    return 1;
+}
+
 void DeleteTexture(uint32_t& name) {
     if (name != kNoTexture) {
         const GLuint texture = name;
@@ -79,14 +114,14 @@ void DeleteTexture(uint32_t& name) {
 Sun::Sun(SunKind sunKind) : kind(sunKind) {
     baseSize = RandomRange(HardwareAccelerated() ? 5000.0 : 1000.0, 10000.0) * kSunGlowScale;
     switch (kind) {
-        case RedGiant: {
+        case SunKind::RedGiant: {
             const double green = 0.1 + RandomDraw() * 0.7 / 32767.0;
             const double blue = RandomDraw() * 0.5 / 32767.0;
             colour.Set(1.0, green, blue);
             baseSize *= 3.0 + RandomDraw() * 5.0 / 32767.0;
             break;
         }
-        case Supernova: {
+        case SunKind::Supernova: {
             colour.x = 0.4 + RandomDraw() * 0.6 / 32767.0;
             colour.y = 0.4 + RandomDraw() * 0.6 / 32767.0;
             colour.z = 0.4 + RandomDraw() * 0.6 / 32767.0;
@@ -98,15 +133,9 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
             baseSize *= 15.0 + RandomDraw() * 5.0 / 32767.0;
             break;
         }
-        default:
-            if (SunColorEnum.Get() == 2) {
-                PickRandomSunColor();
-            } else if (SunColorEnum.Get() == 3) {
-                const double red = RandomRange(0.86, 1.0);
-                const double green = RandomRange(0.86, 1.0);
-                const double blue = RandomRange(0.86, 1.0);
-                sunState.currentColor.Set(red, green, blue, 1.0);
-            }
+        case SunKind::Ordinary:
+        case SunKind::Bright:
+            DrawOrdinarySunColor();
             colour.Set(sunState.currentColor.r, sunState.currentColor.g, sunState.currentColor.b);
             break;
     }
@@ -115,12 +144,12 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
     billboard_->SetName("Sun");
     billboard_->colour = ColorRGBA(colour.x, colour.y, colour.z, 1.0);
     billboard_->size = baseSize;
-    billboard_->texture = kind == Normal ? sunState.flareTexture : sunState.plainTexture;
+    billboard_->texture = kind == SunKind::Ordinary ? sunState.flareTexture : sunState.plainTexture;
 
     PlaceSun();
     ++sunState.liveSuns;
 
-    if (ConstellationLines.Get() == 1 && !TooManyConstellationLines() && kind == Normal) {
+    if (ConstellationLines.Get() == 1 && !TooManyConstellationLines() && kind == SunKind::Ordinary) {
         if (!sunState.lineEndSet) {
             sunState.lineEnd = position;
             sunState.lineEndSet = true;
@@ -140,7 +169,7 @@ void Sun::PlaceSun() {
     double y = 0.0;
     if (FactorCameraSpeed.Factor() > 0.0 && HardwareAccelerated()) {
         double spread = 0.87;
-        if (kind == Normal && RandomDraw() % 4 == 0) {
+        if (kind == SunKind::Ordinary && RandomDraw() % 4 == 0) {
             spread = 0.25;
         }
         // The central tenth stays free: nothing sits straight on the flight path.
@@ -164,26 +193,26 @@ void Sun::Update() {
     billboard_->position = position;
 
     double pulse = 1.0;
-    if (kind == RedGiant) {
+    if (kind == SunKind::RedGiant) {
         const double a = LowDetail.Get() == 1 ? 0.01 : 0.03;
         pulse = RandomTriangular(1.0 - a, 1.0 + a);
     }
-    const double rate = kind == RedGiant ? 0.05 : kind == Supernova ? 0.25 : 0.1;
+    const double rate = kind == SunKind::RedGiant ? 0.05 : kind == SunKind::Supernova ? 0.25 : 0.1;
     growth += rate * dt;
     Clamp(growth, 0.0, 1.0);
     billboard_->size = baseSize * growth * pulse;
 
     const double ahead = Camera.EyeZ() - position.z;
-    const double reach = kind == RedGiant ? 25000.0 : 2000.0;
+    const double reach = kind == SunKind::RedGiant ? 25000.0 : 2000.0;
     const double nearness = ahead < reach ? ahead / reach : 1.0;
     ColorRGBA frame(colour.x, colour.y, colour.z, nearness);
 
-    if (kind == RedGiant) {
+    if (kind == SunKind::RedGiant) {
         frame.r += RandomTriangular(-2.5 * dt, 2.5 * dt);
         frame.g += RandomTriangular(-2.5 * dt, 2.5 * dt);
         frame.b += RandomTriangular(-2.5 * dt, 2.5 * dt);
         frame.Clamp(0.0, 1.0);
-    } else if (kind == Supernova) {
+    } else if (kind == SunKind::Supernova) {
         const double burn = 0.5 * growth * dt;
         colour -= Vector3d(colour.x * burn, colour.y * burn, colour.z * burn);
         if (colour.Length() < 0.4) {
@@ -202,8 +231,7 @@ void Sun::Update() {
 }
 
 void Sun::Render() {
-    // Additive blending: every repetition makes the sun brighter.
-    int draws = kind == Bright ? 2 : kind == RedGiant ? 4 : kind == Supernova ? 3 : 1;
+    int draws = DrawsPerFrame(kind);
     if (LowDetail.Get() == 1 && draws > 2) {
         --draws;
     }
@@ -236,15 +264,15 @@ int LiveSunCount() { return sunState.liveSuns; }
 
 SunKind DrawSunKind() {
     if (RandomDraw() % 75 == 0) {
-        return Bright;
+        return SunKind::Bright;
     }
     if (ShowRedGiants.Get() == 1 && RandomDraw() % 110 == 0) {
-        return RedGiant;
+        return SunKind::RedGiant;
     }
     if (ShowSupernovae.Get() == 1 && RandomDraw() % 300 == 0) {
-        return Supernova;
+        return SunKind::Supernova;
     }
-    return Normal;
+    return SunKind::Ordinary;
 }
 
 Star* NearestFreeStar(const Vector3d& point) {
@@ -290,12 +318,12 @@ void PickRandomSunColor() {
 void SetupSuns() {
     sunState.flareTexture = MakeSunTexture(SunTextureKind::Flare);
     sunState.plainTexture = MakeSunTexture(SunTextureKind::Plain);
-    if (SunColorEnum.Get() != 0) {
-        PickRandomSunColor();
-    } else {
+    if (SunColorModeFromSetting(SunColorEnum.Get()) == SunColorMode::Custom) {
         const uint32_t custom = static_cast<uint32_t>(CustomSunColor.Get());
         sunState.currentColor.Set((custom & 0xFF) / 255.0, ((custom >> 8) & 0xFF) / 255.0,
                                   ((custom >> 16) & 0xFF) / 255.0, 1.0);
+    } else {
+        PickRandomSunColor();
     }
     ResetSunSpawner();
 }

@@ -10,8 +10,8 @@ namespace skyloom {
 
 class Star;
 
-enum SunKind : int32_t {
-    Normal = 0,
+enum class SunKind : int32_t {
+    Ordinary = 0,
     Bright = 1,
     RedGiant = 2,
     Supernova = 3,
@@ -72,8 +72,8 @@ SunKind DrawSunKind();
 // list order on equal distances; null when there is none.
 Star* NearestFreeStar(const Vector3d& point);
 
-// The colour ordinary suns take: set up once, redrawn per sun with
-// SunColorEnum 2 and 3.
+// The colour ordinary suns take: set up once, redrawn per sun in the
+// SunColorMode RandomEach and OffWhite.
 const ColorRGBA& CurrentSunColor();
 // A random colour, lifted to a sum of at least 1.5, into CurrentSunColor.
 void PickRandomSunColor();
@@ -83,7 +83,8 @@ void PickRandomSunColor();
 ColorRGBA BrightenSunColor(ColorRGBA colour);
 
 // Scene set-up, after the lens-flare textures: both sun textures, the sun
-// colour from SunColorEnum / CustomSunColor, and a fresh spawner.
+// colour from SunColorEnum (a SunColorMode) / CustomSunColor, and a fresh
+// spawner.
 void SetupSuns();
 // Teardown, with the context still current: deletes both sun textures.
 void ReleaseSunTextures();

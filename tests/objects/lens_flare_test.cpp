@@ -76,7 +76,7 @@ protected:
 
     // A sun far ahead (no flares of its own render) seen at s.
     static Sun* SunSeenAt(double x, double y) {
-        auto* sun = new Sun(Normal);
+        auto* sun = new Sun(SunKind::Ordinary);
         sun->position.z = Camera.EyeZ() - 50000;
         sun->screenPosition.Set(x, y, 0.9);
         return sun;
@@ -315,7 +315,7 @@ TEST_F(LensFlareTest, ASquareElementKeepsItsAspectOnA1280x1024Window) {
 
 TEST_F(LensFlareTest, ASunCloseEnoughDrawsItsElementsOnTheFollowingFrames) {
     ShowLensFlare.Set(1);
-    auto* sun = new Sun(Normal);
+    auto* sun = new Sun(SunKind::Ordinary);
     sun->position.Set(6000.0, 3000.0, Camera.EyeZ() - 15000);
     glClear(GL_COLOR_BUFFER_BIT);
     RenderSceneNodes();

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "objects/lensflaremgr.h"
+#include "objects/sun_color.h"
 #include "platform/offscreen/offscreen_gl.h"
 #include "scene/clock_source.h"
 #include "scene/frame_clock.h"
@@ -218,7 +219,7 @@ TEST_F(SunTest, ASwitchedOffKindTakesNoDraw) {
         ShowRedGiants.Set(c.redGiants);
         ShowSupernovae.Set(c.supernovae);
         SeedRandom(plain);
-        EXPECT_EQ(DrawSunKind(), Normal);
+        EXPECT_EQ(DrawSunKind(), SunKind::Ordinary);
         const int next = RandomDraw();
         EXPECT_EQ(next, DrawAfter(plain, c.draws)) << c.redGiants << c.supernovae;
     }
@@ -228,9 +229,9 @@ TEST_F(SunTest, ASwitchedOffKindTakesNoDraw) {
     const uint32_t giant = FindSeed([](const int* d) { return d[0] % 75 != 0 && d[1] % 110 == 0; });
     ShowRedGiants.Set(1);
     SeedRandom(giant);
-    EXPECT_EQ(DrawSunKind(), RedGiant);
+    EXPECT_EQ(DrawSunKind(), SunKind::RedGiant);
     ShowRedGiants.Set(0);
-    const SunKind expected = DrawAfter(giant, 1) % 300 == 0 ? Supernova : Normal;
+    const SunKind expected = DrawAfter(giant, 1) % 300 == 0 ? SunKind::Supernova : SunKind::Ordinary;
     SeedRandom(giant);
     EXPECT_EQ(DrawSunKind(), expected);
 
@@ -238,7 +239,7 @@ TEST_F(SunTest, ASwitchedOffKindTakesNoDraw) {
     ShowRedGiants.Set(0);
     ShowSupernovae.Set(0);
     SeedRandom(bright);
-    EXPECT_EQ(DrawSunKind(), Bright);
+    EXPECT_EQ(DrawSunKind(), SunKind::Bright);
     const int next = RandomDraw();
     EXPECT_EQ(next, DrawAfter(bright, 1));
 }
@@ -249,7 +250,7 @@ TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
     CustomSunColor.Set(0x0000FF);
     SetupSuns();
     for (int i = 0; i < 200; ++i) {
-        const Sun& normal = *new Sun(Normal);
+        const Sun& normal = *new Sun(SunKind::Ordinary);
         EXPECT_EQ(normal.colour.x, 1.0);
         EXPECT_EQ(normal.colour.y, 0.0);
         EXPECT_EQ(normal.colour.z, 0.0);
@@ -257,7 +258,7 @@ TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
         EXPECT_LE(normal.baseSize, 10000 * 0.68);
         EXPECT_EQ(normal.Billboard().texture, SunFlareTexture());
 
-        const Sun& giant = *new Sun(RedGiant);
+        const Sun& giant = *new Sun(SunKind::RedGiant);
         EXPECT_EQ(giant.colour.x, 1.0);
         EXPECT_GE(giant.colour.y, 0.1);
         EXPECT_LE(giant.colour.y, 0.8);
@@ -267,7 +268,7 @@ TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
         EXPECT_LE(giant.baseSize, 10000 * 0.68 * 8);
         EXPECT_EQ(giant.Billboard().texture, SunPlainTexture());
 
-        const Sun& nova = *new Sun(Supernova);
+        const Sun& nova = *new Sun(SunKind::Supernova);
         EXPECT_GE(nova.colour.Length(), 1.25);
         for (const double c : {nova.colour.x, nova.colour.y, nova.colour.z}) {
             EXPECT_GE(c, 0.4);
@@ -280,7 +281,7 @@ TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
     // A software renderer makes smaller suns.
     SetHardwareAccelerated(false);
     for (int i = 0; i < 200; ++i) {
-        const Sun& normal = *new Sun(Normal);
+        const Sun& normal = *new Sun(SunKind::Ordinary);
         EXPECT_GE(normal.baseSize, 1000 * 0.68);
         EXPECT_LE(normal.baseSize, 10000 * 0.68);
         DeleteAllSceneNodes();
@@ -291,7 +292,7 @@ TEST_F(SunTest, OrdinarySunColourFollowsTheColourMode) {
     SunColorEnum.Set(3);
     std::set<double> reds;
     for (int i = 0; i < 50; ++i) {
-        const Sun& sun = *new Sun(Normal);
+        const Sun& sun = *new Sun(SunKind::Ordinary);
         for (const double c : {sun.colour.x, sun.colour.y, sun.colour.z}) {
             EXPECT_GE(c, 0.86);
             EXPECT_LE(c, 1.0);
@@ -303,7 +304,7 @@ TEST_F(SunTest, OrdinarySunColourFollowsTheColourMode) {
 
     SunColorEnum.Set(2);
     for (int i = 0; i < 50; ++i) {
-        const Sun& sun = *new Sun(Bright);
+        const Sun& sun = *new Sun(SunKind::Bright);
         EXPECT_GE(sun.colour.x + sun.colour.y + sun.colour.z, 1.5);
     }
 
@@ -313,12 +314,25 @@ TEST_F(SunTest, OrdinarySunColourFollowsTheColourMode) {
     const ColorRGBA chosen = CurrentSunColor();
     EXPECT_GE(chosen.r + chosen.g + chosen.b, 1.5);
     for (int i = 0; i < 10; ++i) {
-        const Sun& sun = *new Sun(Normal);
+        const Sun& sun = *new Sun(SunKind::Ordinary);
         EXPECT_EQ(sun.colour.x, chosen.r);
         EXPECT_EQ(sun.colour.y, chosen.g);
         EXPECT_EQ(sun.colour.z, chosen.b);
     }
     DeleteAllSceneNodes();
+}
+
+// Unknown stored values keep the colour drawn at set-up, as mode 1 does.
+TEST(SunColorModeTest, StoredValuesAndUnknownOnes) {
+    struct Case {
+        int32_t stored;
+        SunColorMode mode;
+    };
+    for (const Case c : {Case{0, SunColorMode::Custom}, Case{1, SunColorMode::RandomOnce},
+                         Case{2, SunColorMode::RandomEach}, Case{3, SunColorMode::OffWhite},
+                         Case{4, SunColorMode::RandomOnce}, Case{-1, SunColorMode::RandomOnce}}) {
+        EXPECT_EQ(SunColorModeFromSetting(c.stored), c.mode) << c.stored;
+    }
 }
 
 TEST_F(SunTest, BrighteningStopsWhereScalingCannotReachTheSum) {
@@ -339,9 +353,9 @@ TEST_F(SunTest, BrighteningStopsWhereScalingCannotReachTheSum) {
 // ---- update ----
 
 TEST_F(SunTest, GrowthRatesByKind) {
-    Sun* normal = SunAhead(Normal, 50000);
-    Sun* giant = SunAhead(RedGiant, 50000);
-    Sun* nova = SunAhead(Supernova, 50000);
+    Sun* normal = SunAhead(SunKind::Ordinary, 50000);
+    Sun* giant = SunAhead(SunKind::RedGiant, 50000);
+    Sun* nova = SunAhead(SunKind::Supernova, 50000);
     for (int i = 0; i < 20; ++i) {
         Frame(0.1);
         normal->Update();
@@ -361,9 +375,9 @@ TEST_F(SunTest, GrowthRatesByKind) {
 }
 
 TEST_F(SunTest, FadesOverTheLastStretchLongerForARedGiant) {
-    Sun* normal = SunAhead(Normal, 1000);
-    Sun* giant = SunAhead(RedGiant, 12500);
-    Sun* far = SunAhead(Normal, 2500);
+    Sun* normal = SunAhead(SunKind::Ordinary, 1000);
+    Sun* giant = SunAhead(SunKind::RedGiant, 12500);
+    Sun* far = SunAhead(SunKind::Ordinary, 2500);
     Frame(0.0);
     normal->Update();
     giant->Update();
@@ -378,7 +392,7 @@ TEST_F(SunTest, RedGiantPulsesAndFlickers) {
     for (const int lowDetail : {0, 1}) {
         LowDetail.Set(lowDetail);
         const double a = lowDetail == 1 ? 0.01 : 0.03;
-        Sun* giant = SunAhead(RedGiant, 50000);
+        Sun* giant = SunAhead(SunKind::RedGiant, 50000);
         giant->growth = 0.5;
         double smallest = 2.0;
         double largest = 0.0;
@@ -407,7 +421,7 @@ TEST_F(SunTest, RedGiantPulsesAndFlickers) {
 TEST_F(SunTest, SupernovaBurnsOutAndFinishesBeforeItIsPassed) {
     FactorCameraSpeed.Set(0.0f);
     ConfigureCamera();
-    Sun* nova = SunAhead(Supernova, 59000);
+    Sun* nova = SunAhead(SunKind::Supernova, 59000);
     double previous = nova->colour.Length();
     double seconds = 0.0;
     while (LiveSunCount() == 1 && seconds < 120.0) {
@@ -439,7 +453,7 @@ TEST_F(SunTest, SupernovaBurnsOutAndFinishesBeforeItIsPassed) {
 }
 
 TEST_F(SunTest, FinishedOncePassed) {
-    Sun* sun = SunAhead(Normal, 10);
+    Sun* sun = SunAhead(SunKind::Ordinary, 10);
     UpdateSceneNodes();
     ASSERT_EQ(LiveSunCount(), 1);
     sun->position.z = Camera.EyeZ() + 1.0;
@@ -450,7 +464,7 @@ TEST_F(SunTest, FinishedOncePassed) {
 }
 
 TEST_F(SunTest, FlareStrengthFollowsTheViewOnlyWithLensFlares) {
-    Sun* sun = SunAhead(Normal, 30000);
+    Sun* sun = SunAhead(SunKind::Ordinary, 30000);
     for (int i = 0; i < 3; ++i) {
         Frame(0.05);
         sun->Update();
@@ -481,7 +495,7 @@ TEST_F(SunTest, EachKindIsDrawnItsNumberOfTimesFewerInLowDetail) {
         int draws;
         int lowDetailDraws;
     };
-    for (const Case c : {Case{Normal, 1, 1}, Case{Bright, 2, 2}, Case{RedGiant, 4, 3}, Case{Supernova, 3, 2}}) {
+    for (const Case c : {Case{SunKind::Ordinary, 1, 1}, Case{SunKind::Bright, 2, 2}, Case{SunKind::RedGiant, 4, 3}, Case{SunKind::Supernova, 3, 2}}) {
         for (const int lowDetail : {0, 1}) {
             LowDetail.Set(lowDetail);
             Sun* sun = SunAhead(c.kind, 30000);
@@ -494,7 +508,7 @@ TEST_F(SunTest, EachKindIsDrawnItsNumberOfTimesFewerInLowDetail) {
             const Framebuffer frame = ReadFramebuffer(gl);
             const int expected = lowDetail == 1 ? c.lowDetailDraws : c.draws;
             EXPECT_NEAR(frame.At(kWidth / 2, kHeight / 2)[0], expected * 25.5, 2.0)
-                << "kind " << c.kind << " low detail " << lowDetail;
+                << "kind " << static_cast<int>(c.kind) << " low detail " << lowDetail;
             DeleteAllSceneNodes();
         }
     }
@@ -503,7 +517,7 @@ TEST_F(SunTest, EachKindIsDrawnItsNumberOfTimesFewerInLowDetail) {
 }
 
 TEST_F(SunTest, RenderProjectsTheSunAndMakesItsFlaresOnceWithin20000Units) {
-    Sun* far = SunAhead(Normal, 20500);
+    Sun* far = SunAhead(SunKind::Ordinary, 20500);
     far->position.x = 3000.0;
     far->Render();
     EXPECT_FALSE(far->outsideView);
@@ -525,7 +539,7 @@ TEST_F(SunTest, RenderProjectsTheSunAndMakesItsFlaresOnceWithin20000Units) {
 
     // Behind the camera's view: outside, and no flares without the setting.
     ShowLensFlare.Set(0);
-    Sun* behind = SunAhead(Normal, -500);
+    Sun* behind = SunAhead(SunKind::Ordinary, -500);
     behind->Render();
     EXPECT_TRUE(behind->outsideView);
     EXPECT_TRUE(behind->flaresPending);
@@ -536,7 +550,7 @@ TEST_F(SunTest, RenderProjectsTheSunAndMakesItsFlaresOnceWithin20000Units) {
 
 TEST_F(SunTest, PlacedAheadOffTheCentralTenthWithinTheSpread) {
     for (int i = 0; i < 400; ++i) {
-        const SunKind kind = i % 2 == 0 ? Normal : RedGiant;
+        const SunKind kind = i % 2 == 0 ? SunKind::Ordinary : SunKind::RedGiant;
         const Sun& sun = *new Sun(kind);
         const double distance = Camera.EyeZ() - sun.position.z;
         ASSERT_GE(distance, 45000.0);
@@ -558,7 +572,7 @@ TEST_F(SunTest, StillCameraOrSoftwareRenderingUsesTheWholeView) {
         int central = 0;
         double widest = 0.0;
         for (int i = 0; i < 1000; ++i) {
-            const Sun& sun = *new Sun(Normal);
+            const Sun& sun = *new Sun(SunKind::Ordinary);
             const double distance = Camera.EyeZ() - sun.position.z;
             const double halfHeight = std::tan(DegToRad(Camera.FovY() / 2.0)) * distance;
             const double halfWidth = Camera.Aspect() * halfHeight;
@@ -598,14 +612,14 @@ TEST_F(SunTest, ASunTakesTheNearestFreeStarAndCountsOnIt) {
     ComputeStarFieldExtents();
     auto* star = new Star();
     star->position.Set(100.0, -200.0, Camera.EyeZ() - 52000);
-    Sun* first = new Sun(Normal);
+    Sun* first = new Sun(SunKind::Ordinary);
     EXPECT_EQ(first->position.x, star->position.x);
     EXPECT_EQ(first->position.y, star->position.y);
     EXPECT_EQ(first->position.z, star->position.z);
     EXPECT_EQ(star->sunCount, 1);
 
     // The only star holds a sun now: the next sun keeps its own spot.
-    Sun* second = new Sun(Normal);
+    Sun* second = new Sun(SunKind::Ordinary);
     EXPECT_NE(second->position.z, star->position.z);
     EXPECT_EQ(star->sunCount, 1);
 }
@@ -614,9 +628,9 @@ TEST_F(SunTest, OrdinarySunsAreChainedByConstellationLines) {
     ComputeStarFieldExtents();
     ConstellationLines.Set(1);
     const int before = LiveConstellationLineCount();
-    Sun* first = new Sun(Normal);
-    new Sun(RedGiant);
-    Sun* second = new Sun(Normal);
+    Sun* first = new Sun(SunKind::Ordinary);
+    new Sun(SunKind::RedGiant);
+    Sun* second = new Sun(SunKind::Ordinary);
     ASSERT_EQ(LiveConstellationLineCount(), before + 2);
     std::vector<ConstellationLine*> lines;
     for (SceneNode* node = SceneList(); node != nullptr; node = node->Next()) {
@@ -632,7 +646,7 @@ TEST_F(SunTest, OrdinarySunsAreChainedByConstellationLines) {
     EXPECT_EQ(lines[1]->endB.x, first->position.x);
 
     ConstellationLines.Set(0);
-    new Sun(Normal);
+    new Sun(SunKind::Ordinary);
     EXPECT_EQ(LiveConstellationLineCount(), before + 2);
 }
 
