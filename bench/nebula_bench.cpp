@@ -54,7 +54,7 @@ double CpuMs() {
 // A dark colour gets streaks, a bright one does not.
 PlasmaColouring Colouring(bool darkStreaks) {
     PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::kCustom;
+    colouring.mode = NebulaColorMode::Custom;
     colouring.baseColor = darkStreaks ? ColorRGBA(0, 0, 102, 255) : ColorRGBA(120, 100, 90, 255);
     colouring.darkStreaks = true;
     return colouring;
@@ -110,7 +110,7 @@ NebulaWorkerSettings WorkerSettings(int32_t size) {
     NebulaWorkerSettings settings;
     settings.size = size;
     settings.seed = kSeed;
-    settings.colorMode = NebulaColorMode::kRandomEach;
+    settings.colorMode = NebulaColorMode::RandomEach;
     settings.darkStreaks = true;
     return settings;
 }

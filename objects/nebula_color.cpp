@@ -7,11 +7,11 @@ namespace skyloom {
 NebulaColorMode NebulaColorModeFromSetting(int32_t value) {
     switch (value) {
         case 0:
-            return NebulaColorMode::kCustom;
+            return NebulaColorMode::Custom;
         case 1:
-            return NebulaColorMode::kRandomOnce;
+            return NebulaColorMode::RandomOnce;
         default:
-            return NebulaColorMode::kRandomEach;
+            return NebulaColorMode::RandomEach;
     }
 }
 
@@ -36,11 +36,11 @@ ColorRGBA PickRandomNebulaColor() {
 
 ColorRGBA ChooseBaseNebulaColor(NebulaColorMode mode, int32_t customPacked) {
     switch (mode) {
-        case NebulaColorMode::kCustom:
+        case NebulaColorMode::Custom:
             return NebulaColorFromPacked(customPacked);
-        case NebulaColorMode::kRandomOnce:
+        case NebulaColorMode::RandomOnce:
             return PickRandomNebulaColor();
-        case NebulaColorMode::kRandomEach:
+        case NebulaColorMode::RandomEach:
             break;
     }
     return ColorRGBA();

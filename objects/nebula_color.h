@@ -8,9 +8,9 @@ namespace skyloom {
 
 // How nebulae are coloured (the NebulaColorEnum setting).
 enum class NebulaColorMode : int32_t {
-    kCustom = 0,      // every nebula in CustomNebulaColor
-    kRandomOnce = 1,  // one random colour for the whole run
-    kRandomEach = 2,  // every nebula draws its own colour
+    Custom = 0,      // every nebula in CustomNebulaColor
+    RandomOnce = 1,  // one random colour for the whole run
+    RandomEach = 2,  // every nebula draws its own colour
 };
 
 // A stored value outside 0..2 counts as the default, a colour per nebula.

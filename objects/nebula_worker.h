@@ -79,7 +79,7 @@ struct NebulaWorkerSettings {
     int32_t size = 0;
     // The worker's own random generator starts from this.
     uint32_t seed = 1;
-    NebulaColorMode colorMode = NebulaColorMode::kRandomEach;
+    NebulaColorMode colorMode = NebulaColorMode::RandomEach;
     // 0..255 scale; used by the modes other than a colour per nebula.
     ColorRGBA baseColor;
     bool darkStreaks = true;

@@ -165,7 +165,7 @@ std::optional<PlasmaTexture> GeneratePlasmaAlpha(int32_t size, double threshold,
     PlasmaTexture result;
     result.coverage = static_cast<double>(visible) / (static_cast<double>(size) * size) * 100.0;
     result.nextColor =
-        colouring.mode == NebulaColorMode::kRandomEach ? PickRandomNebulaColor() : colouring.baseColor;
+        colouring.mode == NebulaColorMode::RandomEach ? PickRandomNebulaColor() : colouring.baseColor;
     const ColorRGBA& c = result.nextColor;
     if (colouring.darkStreaks && c.r + c.g + c.b <= 200.0) {
         if (!BurnDarkStreaks(texels, size, stop)) {

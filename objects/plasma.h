@@ -19,7 +19,7 @@ bool IsPlasmaSize(int32_t size);
 // How the texture that is being made will be coloured, which decides
 // whether it gets dark streaks.
 struct PlasmaColouring {
-    NebulaColorMode mode = NebulaColorMode::kRandomEach;
+    NebulaColorMode mode = NebulaColorMode::RandomEach;
     ColorRGBA baseColor;  // 0..255 scale
     bool darkStreaks = true;
 };

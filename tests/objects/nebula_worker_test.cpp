@@ -17,7 +17,7 @@ NebulaWorkerSettings Settings(int32_t size, uint32_t seed) {
     NebulaWorkerSettings settings;
     settings.size = size;
     settings.seed = seed;
-    settings.colorMode = NebulaColorMode::kCustom;
+    settings.colorMode = NebulaColorMode::Custom;
     settings.baseColor = ColorRGBA(0, 0, 102, 255);
     settings.darkStreaks = true;
     return settings;
@@ -42,7 +42,7 @@ TEST(NebulaWorkerTest, MakesTheTexturesItsSeedDescribes) {
     // and a roughness, then attempts until the coverage is within 10..60 %.
     SeedRandom(kSeed);
     PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::kCustom;
+    colouring.mode = NebulaColorMode::Custom;
     colouring.baseColor = ColorRGBA(0, 0, 102, 255);
     std::vector<std::vector<uint8_t>> expected(kTextures, std::vector<uint8_t>(kSize * kSize * 4));
     std::vector<double> expectedCoverage(kTextures);

@@ -33,7 +33,7 @@ int CountVisible(const std::vector<uint8_t>& texels) {
 
 PlasmaColouring Custom(const ColorRGBA& colour, bool darkStreaks) {
     PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::kCustom;
+    colouring.mode = NebulaColorMode::Custom;
     colouring.baseColor = colour;
     colouring.darkStreaks = darkStreaks;
     return colouring;
@@ -190,7 +190,7 @@ TEST(PlasmaTest, NextColourFollowsTheColourMode) {
     EXPECT_EQ(custom.result.nextColor.r, 10);
 
     PlasmaColouring each = Custom(base, false);
-    each.mode = NebulaColorMode::kRandomEach;
+    each.mode = NebulaColorMode::RandomEach;
     const Made first = Generate(5, 32, 0.4, 0.5, each);
     // The pick is drawn after the grid, so the texture is the same.
     EXPECT_EQ(HashBytes(first.texels), HashBytes(custom.texels));
@@ -220,14 +220,14 @@ TEST(PlasmaTest, RejectsWhatItCannotMakeAndStopsWhenAsked) {
 }
 
 TEST(NebulaColorTest, ModesAndPackedColours) {
-    EXPECT_EQ(NebulaColorModeFromSetting(0), NebulaColorMode::kCustom);
-    EXPECT_EQ(NebulaColorModeFromSetting(1), NebulaColorMode::kRandomOnce);
-    EXPECT_EQ(NebulaColorModeFromSetting(2), NebulaColorMode::kRandomEach);
-    EXPECT_EQ(NebulaColorModeFromSetting(3), NebulaColorMode::kRandomEach);
-    EXPECT_EQ(NebulaColorModeFromSetting(-1), NebulaColorMode::kRandomEach);
+    EXPECT_EQ(NebulaColorModeFromSetting(0), NebulaColorMode::Custom);
+    EXPECT_EQ(NebulaColorModeFromSetting(1), NebulaColorMode::RandomOnce);
+    EXPECT_EQ(NebulaColorModeFromSetting(2), NebulaColorMode::RandomEach);
+    EXPECT_EQ(NebulaColorModeFromSetting(3), NebulaColorMode::RandomEach);
+    EXPECT_EQ(NebulaColorModeFromSetting(-1), NebulaColorMode::RandomEach);
 
     // The default custom colour: a blue cloud.
-    const ColorRGBA blue = ChooseBaseNebulaColor(NebulaColorMode::kCustom, 0x660000);
+    const ColorRGBA blue = ChooseBaseNebulaColor(NebulaColorMode::Custom, 0x660000);
     EXPECT_EQ(blue.r, 0);
     EXPECT_EQ(blue.g, 0);
     EXPECT_EQ(blue.b, 102);
@@ -237,10 +237,10 @@ TEST(NebulaColorTest, ModesAndPackedColours) {
     EXPECT_EQ(mixed.g, 0x34);
     EXPECT_EQ(mixed.b, 0x12);
 
-    const ColorRGBA none = ChooseBaseNebulaColor(NebulaColorMode::kRandomEach, 0x660000);
+    const ColorRGBA none = ChooseBaseNebulaColor(NebulaColorMode::RandomEach, 0x660000);
     EXPECT_EQ(none.r + none.g + none.b + none.a, 0);
     SeedRandom(8);
-    const ColorRGBA once = ChooseBaseNebulaColor(NebulaColorMode::kRandomOnce, 0x660000);
+    const ColorRGBA once = ChooseBaseNebulaColor(NebulaColorMode::RandomOnce, 0x660000);
     SeedRandom(8);
     const ColorRGBA picked = PickRandomNebulaColor();
     EXPECT_EQ(once.r, picked.r);
