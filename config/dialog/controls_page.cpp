@@ -1,5 +1,7 @@
 #include "config/dialog/controls_page.h"
 
+#include "objects/nebula_color.h"
+#include "objects/sun_color.h"
 #include "os/detached_process.h"
 #include "os/executable_path.h"
 #include "settings/settings.h"
@@ -61,7 +63,7 @@ struct CheckBoxRow {
     TextKey key;
 };
 
-const CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
+constexpr CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
     {&ShowSupernovae, "IDC_CHECK_SHOWSUPERNOVAE", T_SUPERNOVAE},
     {&ShowRedGiants, "IDC_CHECK_SHOWREDGIANTS", T_REDGIANTS},
     {&NebulaeStorms, "IDC_CHECK_NEBULAESTORMS", T_NEBULAESTORMS},
@@ -76,7 +78,17 @@ const CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
     {&PermitMonitorPowerSaving, "IDC_CHECK_MONITORPOWERSAVING", T_MONITORPOWERSAVING},
     {&PrimaryMonitorOnly, "IDC_CHECK_PRIMARYMONITORONLY", T_PRIMARYMONITORONLY},
 };
-constexpr int kPrimaryMonitorOnlyBox = 12;
+
+constexpr int CheckBoxIndex(const BoolSetting* setting) {
+    for (int index = 0; index < ControlsPage::kCheckBoxCount; ++index) {
+        if (kCheckBoxes[index].setting == setting) {
+            return index;
+        }
+    }
+    return -1;
+}
+constexpr int kPrimaryMonitorOnlyBox = CheckBoxIndex(&PrimaryMonitorOnly);
+static_assert(kPrimaryMonitorOnlyBox >= 0, "the primary-monitor box is in the table");
 
 constexpr int kMaxRadioButtons = 4;
 
@@ -99,7 +111,10 @@ const RadioGroupRow kRadioGroups[ControlsPage::kRadioGroupCount] = {
     {&NebulaColorEnum, "IDCS_NEBCOLOR", T_NEBULAECOLOR, "IDC_RADIO_NEBCOLOR_", 3,
      {T_CHOOSE, T_RANDOM, T_MIXTURE}, &CustomNebulaColor},
 };
-constexpr int kChooseValue = 0;
+// The value both colour settings give the custom colour, the one the
+// chooser sets.
+constexpr int kChooseValue = static_cast<int>(SunColorMode::Custom);
+static_assert(kChooseValue == static_cast<int>(NebulaColorMode::Custom));
 
 // Truncated, not rounded: a stored 0.005f (just below 0.005) stands at 4.
 int SliderPosition(const FloatSetting& factor) {
