@@ -40,7 +40,8 @@ public:
     uint32_t Texture() const { return texture_; }
     int32_t FlashCount() const { return flashCount_; }
     int32_t FlashLimit() const { return flashLimit_; }
-    BillboardSprite& Billboard() const { return *billboard_; }
+    BillboardSprite& Billboard() { return *billboard_; }
+    const BillboardSprite& Billboard() const { return *billboard_; }
 
 private:
     BillboardSprite* billboard_;

@@ -42,7 +42,8 @@ public:
     // that holds no sun yet (whose counter then goes up).
     void PlaceSun();
 
-    BillboardSprite& Billboard() const { return *billboard_; }
+    BillboardSprite& Billboard() { return *billboard_; }
+    const BillboardSprite& Billboard() const { return *billboard_; }
 
     // Red, green, blue in 0..1; a supernova darkens it to black.
     Vector3d colour;

@@ -256,7 +256,7 @@ TEST_F(NebulaTest, PlacedFarAheadAndSizedToCoverTheView) {
 TEST_F(NebulaTest, AlphaRisesOverTenSecondsAndFallsOverTheLast25000Units) {
     Nebula* nebula = SpawnOne(30.0, ColorRGBA(51, 102, 204, 255));
     ASSERT_NE(nebula, nullptr);
-    BillboardSprite& billboard = nebula->Billboard();
+    const BillboardSprite& billboard = nebula->Billboard();
     EXPECT_EQ(billboard.colour.a, 0.0) << "invisible when made";
     Frame(0.0);
     PlaceAhead(*nebula, 100000.0);
