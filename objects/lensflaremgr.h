@@ -30,7 +30,8 @@ public:
     bool IsFinished() override;
     LensFlare* AsFlare() override { return this; }
 
-    OverlaySprite& Sprite() const { return *sprite_; }
+    OverlaySprite& Sprite() { return *sprite_; }
+    const OverlaySprite& Sprite() const { return *sprite_; }
 
     // The creating sun; cleared by the sun when it finishes.
     Sun* sun;
