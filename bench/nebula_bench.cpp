@@ -30,7 +30,7 @@ using skyloom::NebulaColorMode;
 using skyloom::NebulaHandOver;
 using skyloom::NebulaTextureWorker;
 using skyloom::NebulaWorkerSettings;
-using skyloom::PlasmaColouring;
+using skyloom::PlasmaColoring;
 using skyloom::RandomDraw;
 using skyloom::SeedRandom;
 using skyloom::bench::BenchOptions;
@@ -52,12 +52,12 @@ double CpuMs() {
 }
 
 // A dark colour gets streaks, a bright one does not.
-PlasmaColouring Colouring(bool darkStreaks) {
-    PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::Custom;
-    colouring.baseColor = darkStreaks ? ColorRGBA(0, 0, 102, 255) : ColorRGBA(120, 100, 90, 255);
-    colouring.darkStreaks = true;
-    return colouring;
+PlasmaColoring Coloring(bool darkStreaks) {
+    PlasmaColoring coloring;
+    coloring.mode = NebulaColorMode::Custom;
+    coloring.baseColor = darkStreaks ? ColorRGBA(0, 0, 102, 255) : ColorRGBA(120, 100, 90, 255);
+    coloring.darkStreaks = true;
+    return coloring;
 }
 
 std::string Variant(int32_t size, bool darkStreaks) {
@@ -74,7 +74,7 @@ void TimeAttempts(FigureTable& table, int32_t size, bool darkStreaks, int attemp
         const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
         const Clock::time_point start = Clock::now();
         const double cpuStart = CpuMs();
-        GeneratePlasmaAlpha(size, threshold, roughness, Colouring(darkStreaks), texels.data());
+        GeneratePlasmaAlpha(size, threshold, roughness, Coloring(darkStreaks), texels.data());
         cpu.push_back(CpuMs() - cpuStart);
         wall.push_back(MillisecondsSince(start));
     }
@@ -94,7 +94,7 @@ void CountAttempts(FigureTable& table, int32_t size, bool darkStreaks, int textu
         int these = 0;
         for (;;) {
             ++these;
-            const auto made = GeneratePlasmaAlpha(size, threshold, roughness, Colouring(darkStreaks), texels.data());
+            const auto made = GeneratePlasmaAlpha(size, threshold, roughness, Coloring(darkStreaks), texels.data());
             if (made && made->coverage >= 10.0 && made->coverage <= 60.0) {
                 break;
             }

@@ -116,7 +116,7 @@ DesktopFade::DesktopFade() {
     if (!captured) {
         // Nothing to show: finished in the first update pass.
         alpha_ = 0.0;
-        sprite_->colour.a = 0.0;
+        sprite_->color.a = 0.0;
         return;
     }
     const double w = GetRenderWidth();
@@ -140,7 +140,7 @@ void DesktopFade::Update() {
             alpha_ = minAlpha_;
         }
     }
-    sprite_->colour = ColorRGBA(1.0, 1.0, 1.0, alpha_);
+    sprite_->color = ColorRGBA(1.0, 1.0, 1.0, alpha_);
 }
 
 bool DesktopFade::IsFinished() {

@@ -53,10 +53,10 @@ void LensFlare::Update() {
     }
     const Vector3d& s = sun->screenPosition;
     sprite_->position.Set(s.x + axis * (0.5 - s.x), s.y + axis * (0.5 - s.y), s.z - axis * s.z);
-    ColorRGBA colour(sun->colour.x * redFactor * brightness, sun->colour.y * greenFactor * brightness,
-                     sun->colour.z * blueFactor * brightness, sun->flareStrength * sun->growth * fade);
-    colour.Clamp(0.0, 1.0);
-    sprite_->colour = colour;
+    ColorRGBA color(sun->color.x * redFactor * brightness, sun->color.y * greenFactor * brightness,
+                     sun->color.z * blueFactor * brightness, sun->flareStrength * sun->growth * fade);
+    color.Clamp(0.0, 1.0);
+    sprite_->color = color;
 }
 
 bool LensFlare::IsFinished() {

@@ -74,8 +74,8 @@ double CoveringHalfSize(double distance) {
 }  // namespace
 
 Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask& tiles, double coverage,
-               const ColorRGBA& colour)
-    : tileCorners_(VisibleTileCorners(tiles)), colour_(colour), coverage_(coverage) {
+               const ColorRGBA& color)
+    : tileCorners_(VisibleTileCorners(tiles)), color_(color), coverage_(coverage) {
     texture_ = UploadAlphaTexture(texels, textureSize);
     // 100000 to 150000 units ahead.
     const double distance = 100000.0 + RandomDraw() * 1.5259254737998595;
@@ -91,7 +91,7 @@ Nebula::Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask
     billboard_->tileCornerCount = static_cast<int32_t>(tileCorners_.size() / 2);
     billboard_->position = position;
     // Invisible until the first update fades it in.
-    billboard_->colour = ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, 0.0);
+    billboard_->color = ColorRGBA(color_.r / 255.0, color_.g / 255.0, color_.b / 255.0, 0.0);
     flashLimit_ = RandomInt(3, 8);
     ++nebulaState.liveNebulae;
 }
@@ -124,8 +124,8 @@ void Nebula::Update() {
     Clamp(fade_, 0.0, 1.0);
     const double ahead = Camera.EyeZ() - position.z;
     const double nearness = ahead < kFadeOutDistance ? ahead / kFadeOutDistance : 1.0;
-    billboard_->colour =
-        ColorRGBA(colour_.r / 255.0, colour_.g / 255.0, colour_.b / 255.0, nearness * fade_);
+    billboard_->color =
+        ColorRGBA(color_.r / 255.0, color_.g / 255.0, color_.b / 255.0, nearness * fade_);
     // The cloud keeps its orientation in the world while the camera rolls.
     billboard_->rotation = -Camera.RollAngle();
 }

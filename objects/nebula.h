@@ -20,10 +20,10 @@ public:
     // Uploads the alpha bytes of size * size RGBA texels into a texture of
     // its own, draws its distance and flash limit from the main thread's
     // generator and creates its billboard, which draws only the visible
-    // tiles. colour on the 0..255 scale; coverage in percent of visible
+    // tiles. color on the 0..255 scale; coverage in percent of visible
     // texels. Needs a current GL context.
     Nebula(const uint8_t* texels, int32_t textureSize, const TextureTileMask& tiles, double coverage,
-           const ColorRGBA& colour);
+           const ColorRGBA& color);
     // Deletes the texture; the billboard goes by its finished flag.
     ~Nebula() override;
 
@@ -36,7 +36,7 @@ public:
 
     double Size() const { return size_; }
     double Coverage() const { return coverage_; }
-    const ColorRGBA& Colour() const { return colour_; }
+    const ColorRGBA& Color() const { return color_; }
     uint32_t Texture() const { return texture_; }
     int32_t FlashCount() const { return flashCount_; }
     int32_t FlashLimit() const { return flashLimit_; }
@@ -48,7 +48,7 @@ private:
     std::vector<float> tileCorners_;
     double fade_ = 0.0;
     double size_ = 0.0;
-    ColorRGBA colour_;
+    ColorRGBA color_;
     uint32_t texture_ = 0;
     double coverage_ = 0.0;
     int32_t flashCount_ = 0;

@@ -130,10 +130,10 @@ void NebulaTextureWorker::Run(NebulaHandOver* slot, NebulaWorkerSettings setting
     // Texture making may take as long as it likes and gives way to the
     // frame, but a stop request must be seen within milliseconds.
     LowerCurrentThreadPriority();
-    PlasmaColouring colouring;
-    colouring.mode = settings.colorMode;
-    colouring.baseColor = settings.baseColor;
-    colouring.darkStreaks = settings.darkStreaks;
+    PlasmaColoring coloring;
+    coloring.mode = settings.colorMode;
+    coloring.baseColor = settings.baseColor;
+    coloring.darkStreaks = settings.darkStreaks;
     const std::atomic<bool>* stop = &slot->StopFlag();
     while (slot->WaitUntilWanted()) {
         slot->BeginTexture();
@@ -141,7 +141,7 @@ void NebulaTextureWorker::Run(NebulaHandOver* slot, NebulaWorkerSettings setting
         const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
         for (;;) {
             const std::optional<PlasmaTexture> made = GeneratePlasmaAlpha(
-                settings.size, threshold, roughness, colouring, slot->TexelsForWriting(), stop);
+                settings.size, threshold, roughness, coloring, slot->TexelsForWriting(), stop);
             if (!made) {
                 return;  // asked to stop
             }

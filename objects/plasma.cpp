@@ -149,7 +149,7 @@ int64_t MapHeightsToAlpha(int32_t n, double threshold, const Extremes& extremes,
 bool IsPlasmaSize(int32_t size) { return size >= 2 && size <= kPlasmaMaxSize && (size & (size - 1)) == 0; }
 
 std::optional<PlasmaTexture> GeneratePlasmaAlpha(int32_t size, double threshold, double roughness,
-                                                 const PlasmaColouring& colouring, uint8_t* texels,
+                                                 const PlasmaColoring& coloring, uint8_t* texels,
                                                  const std::atomic<bool>* stop) {
     if (!IsPlasmaSize(size) || !(threshold > 0.0 && threshold <= 1.0) || texels == nullptr) {
         return std::nullopt;
@@ -165,9 +165,9 @@ std::optional<PlasmaTexture> GeneratePlasmaAlpha(int32_t size, double threshold,
     PlasmaTexture result;
     result.coverage = static_cast<double>(visible) / (static_cast<double>(size) * size) * 100.0;
     result.nextColor =
-        colouring.mode == NebulaColorMode::RandomEach ? PickRandomNebulaColor() : colouring.baseColor;
+        coloring.mode == NebulaColorMode::RandomEach ? PickRandomNebulaColor() : coloring.baseColor;
     const ColorRGBA& c = result.nextColor;
-    if (colouring.darkStreaks && c.r + c.g + c.b <= 200.0) {
+    if (coloring.darkStreaks && c.r + c.g + c.b <= 200.0) {
         if (!BurnDarkStreaks(texels, size, stop)) {
             return std::nullopt;
         }

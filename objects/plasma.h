@@ -18,7 +18,7 @@ bool IsPlasmaSize(int32_t size);
 
 // How the texture that is being made will be coloured, which decides
 // whether it gets dark streaks.
-struct PlasmaColouring {
+struct PlasmaColoring {
     NebulaColorMode mode = NebulaColorMode::RandomEach;
     ColorRGBA baseColor;  // 0..255 scale
     bool darkStreaks = true;
@@ -36,14 +36,14 @@ struct PlasmaTexture {
 // of the value range becomes alpha (0 below it, rising to 255 at the top)
 // in size * size RGBA texels with white colour. Then the next colour is
 // chosen, and a dark colour (sum of components at most 200) gets dark
-// streaks when colouring asks for them. Draws from the calling thread's
+// streaks when coloring asks for them. Draws from the calling thread's
 // generator in a fixed order, so a seed reproduces the bytes.
 // Uses the one static height grid: one caller at a time.
 // nullopt when stop became set (checked every grid row and every few
 // thousand walker steps; the texels are then incomplete) or for a size that
 // is not a plasma size, a threshold outside (0, 1] or null texels.
 std::optional<PlasmaTexture> GeneratePlasmaAlpha(int32_t size, double threshold, double roughness,
-                                                 const PlasmaColouring& colouring, uint8_t* texels,
+                                                 const PlasmaColoring& coloring, uint8_t* texels,
                                                  const std::atomic<bool>* stop = nullptr);
 
 // The dark-streak walker over the alpha bytes of size * size RGBA texels:

@@ -117,18 +117,18 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
         case SunKind::RedGiant: {
             const double green = 0.1 + RandomDraw() * 0.7 / 32767.0;
             const double blue = RandomDraw() * 0.5 / 32767.0;
-            colour.Set(1.0, green, blue);
+            color.Set(1.0, green, blue);
             baseSize *= 3.0 + RandomDraw() * 5.0 / 32767.0;
             break;
         }
         case SunKind::Supernova: {
-            colour.x = 0.4 + RandomDraw() * 0.6 / 32767.0;
-            colour.y = 0.4 + RandomDraw() * 0.6 / 32767.0;
-            colour.z = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            color.x = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            color.y = 0.4 + RandomDraw() * 0.6 / 32767.0;
+            color.z = 0.4 + RandomDraw() * 0.6 / 32767.0;
             // Every channel starts at 0.4 or more, so this always gets there.
-            while (colour.Length() < 1.25) {
-                colour *= 1.01;
-                colour.Clamp(0.0, 1.0);
+            while (color.Length() < 1.25) {
+                color *= 1.01;
+                color.Clamp(0.0, 1.0);
             }
             baseSize *= 15.0 + RandomDraw() * 5.0 / 32767.0;
             break;
@@ -136,13 +136,13 @@ Sun::Sun(SunKind sunKind) : kind(sunKind) {
         case SunKind::Ordinary:
         case SunKind::Bright:
             DrawOrdinarySunColor();
-            colour.Set(sunState.currentColor.r, sunState.currentColor.g, sunState.currentColor.b);
+            color.Set(sunState.currentColor.r, sunState.currentColor.g, sunState.currentColor.b);
             break;
     }
 
     billboard_ = new BillboardSprite();
     billboard_->SetName("Sun");
-    billboard_->colour = ColorRGBA(colour.x, colour.y, colour.z, 1.0);
+    billboard_->color = ColorRGBA(color.x, color.y, color.z, 1.0);
     billboard_->size = baseSize;
     billboard_->texture = kind == SunKind::Ordinary ? sunState.flareTexture : sunState.plainTexture;
 
@@ -205,7 +205,7 @@ void Sun::Update() {
     const double ahead = Camera.EyeZ() - position.z;
     const double reach = kind == SunKind::RedGiant ? 25000.0 : 2000.0;
     const double nearness = ahead < reach ? ahead / reach : 1.0;
-    ColorRGBA frame(colour.x, colour.y, colour.z, nearness);
+    ColorRGBA frame(color.x, color.y, color.z, nearness);
 
     if (kind == SunKind::RedGiant) {
         frame.r += RandomTriangular(-2.5 * dt, 2.5 * dt);
@@ -214,15 +214,15 @@ void Sun::Update() {
         frame.Clamp(0.0, 1.0);
     } else if (kind == SunKind::Supernova) {
         const double burn = 0.5 * growth * dt;
-        colour -= Vector3d(colour.x * burn, colour.y * burn, colour.z * burn);
-        if (colour.Length() < 0.4) {
+        color -= Vector3d(color.x * burn, color.y * burn, color.z * burn);
+        if (color.Length() < 0.4) {
             // Dim embers would otherwise take forever to go out.
             const double fall = 0.15 * dt;
-            colour -= Vector3d(fall, fall, fall);
+            color -= Vector3d(fall, fall, fall);
         }
-        colour.Clamp(0.0, 1.0);
+        color.Clamp(0.0, 1.0);
     }
-    billboard_->colour = frame;
+    billboard_->color = frame;
 
     if (ShowLensFlare.Get() == 1) {
         flareStrength += outsideView ? -dt * kFlareStrengthRate : dt * kFlareStrengthRate;
@@ -247,7 +247,7 @@ void Sun::Render() {
 }
 
 bool Sun::IsFinished() {
-    if (position.z <= Camera.EyeZ() && colour.Length() != 0.0) {
+    if (position.z <= Camera.EyeZ() && color.Length() != 0.0) {
         return false;
     }
     billboard_->finished = true;
@@ -294,18 +294,18 @@ Star* NearestFreeStar(const Vector3d& point) {
 
 const ColorRGBA& CurrentSunColor() { return sunState.currentColor; }
 
-ColorRGBA BrightenSunColor(ColorRGBA colour) {
-    while (colour.r + colour.g + colour.b < 1.5) {
-        const double before = colour.r + colour.g + colour.b;
-        colour.r *= 1.01;
-        colour.g *= 1.01;
-        colour.b *= 1.01;
-        colour.Clamp(0.0, 1.0);
-        if (colour.r + colour.g + colour.b <= before) {
+ColorRGBA BrightenSunColor(ColorRGBA color) {
+    while (color.r + color.g + color.b < 1.5) {
+        const double before = color.r + color.g + color.b;
+        color.r *= 1.01;
+        color.g *= 1.01;
+        color.b *= 1.01;
+        color.Clamp(0.0, 1.0);
+        if (color.r + color.g + color.b <= before) {
             break;
         }
     }
-    return colour;
+    return color;
 }
 
 void PickRandomSunColor() {

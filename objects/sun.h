@@ -46,7 +46,7 @@ public:
     const BillboardSprite& Billboard() const { return *billboard_; }
 
     // Red, green, blue in 0..1; a supernova darkens it to black.
-    Vector3d colour;
+    Vector3d color;
     // x, y as window fractions (y down), z window depth; from the last render.
     Vector3d screenPosition;
     // Outside the view of the last render.
@@ -81,7 +81,7 @@ void PickRandomSunColor();
 // Scales red, green and blue by 1.01 at a time (all four clamped to 0..1)
 // until they add up to 1.5, or until scaling makes no more progress (a
 // colour with fewer than two non-zero channels cannot get there).
-ColorRGBA BrightenSunColor(ColorRGBA colour);
+ColorRGBA BrightenSunColor(ColorRGBA color);
 
 // Scene set-up, after the lens-flare textures: both sun textures, the sun
 // colour from SunColorEnum (a SunColorMode) / CustomSunColor, and a fresh

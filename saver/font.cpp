@@ -39,7 +39,7 @@ size_t ToGlyphs(const char* text, char* out) {
 
 int32_t GlyphsWidth(size_t count) { return static_cast<int32_t>(count) * fontAdvance; }
 
-void DrawGlyphs(double x, double y, const char* glyphs, size_t count, bool snap, const ColorRGBA& colour) {
+void DrawGlyphs(double x, double y, const char* glyphs, size_t count, bool snap, const ColorRGBA& color) {
     if (fontTexture < 0 || count == 0) {
         return;
     }
@@ -59,7 +59,7 @@ void DrawGlyphs(double x, double y, const char* glyphs, size_t count, bool snap,
         const double offPixel = std::fabs(RoundToInt(py) - py) + std::fabs(RoundToInt(px) - px);
         brightness = offPixel * 0.375 + 0.75;
     }
-    glColor4d(colour.r * brightness, colour.g * brightness, colour.b * brightness, colour.a);
+    glColor4d(color.r * brightness, color.g * brightness, color.b * brightness, color.a);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(fontTexture));
 
@@ -76,9 +76,9 @@ void DrawGlyphs(double x, double y, const char* glyphs, size_t count, bool snap,
     glDisable(GL_TEXTURE_2D);
 }
 
-void DrawGlyphsCentered(double y, const char* glyphs, size_t count, bool snap, const ColorRGBA& colour) {
+void DrawGlyphsCentered(double y, const char* glyphs, size_t count, bool snap, const ColorRGBA& color) {
     const double x = 0.5 - (static_cast<double>(GlyphsWidth(count)) / GetRenderWidth()) * 0.5;
-    DrawGlyphs(x, y, glyphs, count, snap, colour);
+    DrawGlyphs(x, y, glyphs, count, snap, color);
 }
 
 }  // namespace
@@ -153,20 +153,20 @@ int32_t TextWidth(const char* text) {
     return GlyphsWidth(ToGlyphs(text, glyphs));
 }
 
-void DrawText2D(double x, double y, const char* text, bool snap, const ColorRGBA& colour) {
+void DrawText2D(double x, double y, const char* text, bool snap, const ColorRGBA& color) {
     const size_t count = ToGlyphs(text, lineGlyphs);
-    DrawGlyphs(x, y, lineGlyphs, count, snap, colour);
+    DrawGlyphs(x, y, lineGlyphs, count, snap, color);
 }
 
-void DrawTextCentered(double y, const char* text, bool snap, const ColorRGBA& colour) {
+void DrawTextCentered(double y, const char* text, bool snap, const ColorRGBA& color) {
     const size_t count = ToGlyphs(text, lineGlyphs);
-    DrawGlyphsCentered(y, lineGlyphs, count, snap, colour);
+    DrawGlyphsCentered(y, lineGlyphs, count, snap, color);
 }
 
-void DrawTextCenteredWrapped(double y, const char* text, bool snap, const ColorRGBA& colour) {
+void DrawTextCenteredWrapped(double y, const char* text, bool snap, const ColorRGBA& color) {
     const size_t count = ToGlyphs(text, lineGlyphs);
     if (GlyphsWidth(count) < GetRenderWidth()) {
-        DrawGlyphsCentered(y, lineGlyphs, count, snap, colour);
+        DrawGlyphsCentered(y, lineGlyphs, count, snap, color);
         return;
     }
     // Split at the first space from the middle on; the second line keeps
@@ -175,9 +175,9 @@ void DrawTextCenteredWrapped(double y, const char* text, bool snap, const ColorR
     while (split < count && lineGlyphs[split] != ' ') {
         ++split;
     }
-    DrawGlyphsCentered(y, lineGlyphs, split, snap, colour);
+    DrawGlyphsCentered(y, lineGlyphs, split, snap, color);
     DrawGlyphsCentered(y + (static_cast<double>(kFontCellPixels) / GetRenderHeight()) * 1.05, lineGlyphs + split,
-                       count - split, snap, colour);
+                       count - split, snap, color);
 }
 
 }  // namespace skyloom

@@ -35,11 +35,11 @@ int32_t TextWidth(const char* text);
 // the glyphs centred vertically on y. Snapped texts sit on whole pixels;
 // unsnapped ones are brightened between pixels and darkened on them so
 // moving text keeps an even brightness.
-void DrawText2D(double x, double y, const char* text, bool snap, const ColorRGBA& colour);
-void DrawTextCentered(double y, const char* text, bool snap, const ColorRGBA& colour);
+void DrawText2D(double x, double y, const char* text, bool snap, const ColorRGBA& color);
+void DrawTextCentered(double y, const char* text, bool snap, const ColorRGBA& color);
 // As DrawTextCentered; a text at least as wide as the window is split at
 // the first space from its middle on into two lines, the second one glyph
 // height (and 5 %) lower.
-void DrawTextCenteredWrapped(double y, const char* text, bool snap, const ColorRGBA& colour);
+void DrawTextCenteredWrapped(double y, const char* text, bool snap, const ColorRGBA& color);
 
 }  // namespace skyloom

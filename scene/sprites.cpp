@@ -21,7 +21,7 @@ bool SceneSprite::IsFinished() { return finished; }
 int LiveSpriteCount() { return liveSprites; }
 
 void BillboardSprite::Draw() {
-    if (colour.a == 0.0) {
+    if (color.a == 0.0) {
         return;
     }
     // The camera's right and up vectors are the first two rows of the
@@ -53,7 +53,7 @@ void BillboardSprite::Draw() {
     if (depthTest) {
         glDisable(GL_DEPTH_TEST);
     }
-    glColor4d(colour.r, colour.g, colour.b, colour.a);
+    glColor4d(color.r, color.g, color.b, color.a);
     glRotated(rotation, 0.0, 0.0, 1.0);
     if (tileCorners != nullptr) {
         DrawTiles(c0, c1, c3);
@@ -94,7 +94,7 @@ void BillboardSprite::DrawTiles(const float* c0, const float* c1, const float* c
 }
 
 void OverlaySprite::RenderOverlay() {
-    if (colour.a == 0.0 || position.x == 0.0) {
+    if (color.a == 0.0 || position.x == 0.0) {
         return;
     }
     const int32_t windowWidth = GetRenderWidth();
@@ -119,7 +119,7 @@ void OverlaySprite::RenderOverlay() {
     gluOrtho2D(0.0, 1.0, 0.0, 1.0);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glColor4d(colour.r, colour.g, colour.b, colour.a);
+    glColor4d(color.r, color.g, color.b, color.a);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(left, bottom);

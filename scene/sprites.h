@@ -21,7 +21,7 @@ public:
     // the sprite afterwards, as the next update pass deletes it.
     bool IsFinished() override;
 
-    ColorRGBA colour{1.0, 1.0, 1.0, 1.0};
+    ColorRGBA color{1.0, 1.0, 1.0, 1.0};
     // Billboard: half the edge of the square in world units. Overlay: width
     // as a fraction of the window width.
     double size = 0.0;

@@ -20,7 +20,7 @@ constexpr int kMaxStars = 20000;
 // render pass. Sized for the largest population so no frame allocates.
 struct PointBatch {
     float vertices[kMaxStars * 3];
-    float colours[kMaxStars * 4];
+    float colors[kMaxStars * 4];
     int count = 0;
 };
 
@@ -56,7 +56,7 @@ void DrawPoints(PointBatch& batch, float pointSize, bool smooth) {
         glEnable(GL_POINT_SMOOTH);
     }
     glVertexPointer(3, GL_FLOAT, 0, batch.vertices);
-    glColorPointer(4, GL_FLOAT, 0, batch.colours);
+    glColorPointer(4, GL_FLOAT, 0, batch.colors);
     glDrawArrays(GL_POINTS, 0, batch.count);
     if (smooth) {
         glDisable(GL_POINT_SMOOTH);
@@ -76,14 +76,14 @@ void FlushBatches() {
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void AddPoint(PointBatch& batch, const Vector3d& position, const Vector3d& colour, double alpha) {
+void AddPoint(PointBatch& batch, const Vector3d& position, const Vector3d& color, double alpha) {
     if (batch.count == kMaxStars) {
         FlushBatches();
     }
     float* v = batch.vertices + batch.count * 3;
     position.ToFloats(v);
-    float* c = batch.colours + batch.count * 4;
-    colour.ToFloats(c);
+    float* c = batch.colors + batch.count * 4;
+    color.ToFloats(c);
     c[3] = static_cast<float>(alpha);
     ++batch.count;
 }
@@ -115,11 +115,11 @@ void SpawnStars() {
 Star::Star() {
     ++field.liveStars;
     const double size = 0.5 + RandomDraw() * 0.00003357036042359691;
-    colour.x = 0.6 + RandomDraw() * 0.000012207403790398877;
-    colour.y = 0.6 + RandomDraw() * 0.000012207403790398877;
-    colour.z = 0.6 + RandomDraw() * 0.000012207403790398877;
-    colour.Normalize();
-    colour *= size * 0.5625;
+    color.x = 0.6 + RandomDraw() * 0.000012207403790398877;
+    color.y = 0.6 + RandomDraw() * 0.000012207403790398877;
+    color.z = 0.6 + RandomDraw() * 0.000012207403790398877;
+    color.Normalize();
+    color *= size * 0.5625;
     pointSize = RoundToInt(size);
     if (pointSize < 1.0 || fChildPreview) {
         pointSize = 1.0;
@@ -156,7 +156,7 @@ void Star::Render() {
     if (alpha <= 0.0) {
         return;  // the alpha test would discard it anyway
     }
-    AddPoint(pointSize >= 2.0 ? field.largePoints : field.smallPoints, RelativeToEye(position), colour, alpha);
+    AddPoint(pointSize >= 2.0 ? field.largePoints : field.smallPoints, RelativeToEye(position), color, alpha);
 }
 
 void DrawStarBatch() { FlushBatches(); }

@@ -33,7 +33,7 @@ public:
     bool IsFinished() override;
     Star* AsStar() override { return this; }
 
-    Vector3d colour;
+    Vector3d color;
     double pointSize = 1.0;
     double fadeIn = 0.0;
     double distanceFade = 0.0;

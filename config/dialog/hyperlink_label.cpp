@@ -5,9 +5,9 @@
 namespace skyloom {
 
 HyperlinkLabel::HyperlinkLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    setPalette(colours);
+    QPalette colors = palette();
+    colors.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    setPalette(colors);
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);

@@ -184,14 +184,14 @@ TEST_F(DesktopFadeTest, AFullFadeTakesTenSecondsFromTheFourthFrameThenGoesWithIt
     for (int frame = 0; frame < 3; ++frame) {
         Frame(2.0);
         EXPECT_EQ(fade->Alpha(), 1.0);
-        EXPECT_EQ(fade->Sprite().colour.a, 1.0);
+        EXPECT_EQ(fade->Sprite().color.a, 1.0);
     }
     for (int frame = 0; frame < 39; ++frame) {
         Frame(0.25);
     }
     ASSERT_EQ(FindFade(), fade);
     EXPECT_NEAR(fade->Alpha(), 0.025, 1e-9);
-    EXPECT_NEAR(fade->Sprite().colour.a, 0.025, 1e-9);
+    EXPECT_NEAR(fade->Sprite().color.a, 0.025, 1e-9);
     Frame(0.25);
     Frame(0.25);
     EXPECT_EQ(FindFade(), nullptr);

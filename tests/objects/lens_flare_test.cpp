@@ -212,9 +212,9 @@ TEST_F(LensFlareTest, FlarePicturesAreLoadedWithTheirSizes) {
     EXPECT_EQ(glIsTexture(static_cast<GLuint>(*names.begin())), GL_FALSE);
 }
 
-TEST_F(LensFlareTest, ElementsFollowTheSunAndTakeItsColourAndStrength) {
+TEST_F(LensFlareTest, ElementsFollowTheSunAndTakeItsColorAndStrength) {
     Sun* sun = SunSeenAt(0.2, 0.3);
-    sun->colour.Set(0.5, 0.25, 1.0);
+    sun->color.Set(0.5, 0.25, 1.0);
     sun->growth = 0.5;
     sun->flareStrength = 0.1;
     CreateLensFlares(*sun);
@@ -231,10 +231,10 @@ TEST_F(LensFlareTest, ElementsFollowTheSunAndTakeItsColourAndStrength) {
         EXPECT_NEAR(sprite.position.x, 0.3 + flare->axis * 0.2, 1e-12);
         EXPECT_NEAR(sprite.position.y, 0.8 - flare->axis * 0.3, 1e-12);
         EXPECT_NEAR(sprite.position.z, 0.9 * (1.0 - flare->axis), 1e-12);
-        EXPECT_NEAR(sprite.colour.r, 0.5 * flare->redFactor * flare->brightness, 1e-12);
-        EXPECT_NEAR(sprite.colour.g, 0.25 * flare->greenFactor * flare->brightness, 1e-12);
-        EXPECT_LE(sprite.colour.b, 1.0);
-        EXPECT_NEAR(sprite.colour.a, 0.1 * 0.5 * 0.5, 1e-12);
+        EXPECT_NEAR(sprite.color.r, 0.5 * flare->redFactor * flare->brightness, 1e-12);
+        EXPECT_NEAR(sprite.color.g, 0.25 * flare->greenFactor * flare->brightness, 1e-12);
+        EXPECT_LE(sprite.color.b, 1.0);
+        EXPECT_NEAR(sprite.color.a, 0.1 * 0.5 * 0.5, 1e-12);
         EXPECT_GE(flare->brightness, 0.8);
         EXPECT_LE(flare->brightness, 1.2);
         for (const double f : {flare->redFactor, flare->greenFactor, flare->blueFactor}) {
@@ -285,14 +285,14 @@ TEST_F(LensFlareTest, AnElementWhoseSunFinishesStopsAndGoesInTheNextPass) {
 
 TEST_F(LensFlareTest, ASquareElementKeepsItsAspectOnA1280x1024Window) {
     Sun* sun = SunSeenAt(0.1, 0.1);
-    sun->colour.Set(1.0, 1.0, 1.0);
+    sun->color.Set(1.0, 1.0, 1.0);
     sun->growth = 1.0;
     sun->flareStrength = 0.1;
     CreateLensFlares(*sun);
     LensFlare* flare = Flares().front();
     // Only this element, at the window centre, fully lit on a plain picture.
     for (LensFlare* other : Flares()) {
-        other->Sprite().colour.a = 0.0;
+        other->Sprite().color.a = 0.0;
     }
     const uint32_t solid = MakeSolidTexture(64, 64, 255);
     OverlaySprite& sprite = flare->Sprite();
@@ -301,7 +301,7 @@ TEST_F(LensFlareTest, ASquareElementKeepsItsAspectOnA1280x1024Window) {
     sprite.texture = solid;
     sprite.size = 0.06;
     sprite.position.Set(0.5, 0.5, 0.0);
-    sprite.colour = ColorRGBA(1.0, 1.0, 1.0, 1.0);
+    sprite.color = ColorRGBA(1.0, 1.0, 1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT);

@@ -67,14 +67,14 @@ protected:
     void AdvanceMilliseconds(int ms) { Frame(ms * 0.001); }
 
     // Plays the worker's part: a texture whose alpha bytes count up.
-    void Publish(double coverage, const ColorRGBA& colour) {
+    void Publish(double coverage, const ColorRGBA& color) {
         NebulaHandOver& slot = NebulaTextureSlot();
         if (slot.Size() == 0) {
             ASSERT_TRUE(slot.Allocate(kSlotSize));
         }
         slot.BeginTexture();
         FillTexels();
-        slot.PublishTexture(coverage, colour);
+        slot.PublishTexture(coverage, color);
     }
 
     static void FillTexels() {
@@ -95,8 +95,8 @@ protected:
         return nullptr;
     }
 
-    Nebula* SpawnOne(double coverage = 30.0, const ColorRGBA& colour = ColorRGBA(60, 90, 120, 255)) {
-        Publish(coverage, colour);
+    Nebula* SpawnOne(double coverage = 30.0, const ColorRGBA& color = ColorRGBA(60, 90, 120, 255)) {
+        Publish(coverage, color);
         AdvanceMilliseconds(2001);
         const int before = LiveNebulaCount();
         SpawnNebulae();
@@ -177,7 +177,7 @@ TEST_F(NebulaTest, SpawnsOnlyReadyTexturesOnePerFrameAtLeast2000MsApart) {
     const Nebula* first = NewestNebula();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->Coverage(), 33.0);
-    EXPECT_EQ(first->Colour().g, 20);
+    EXPECT_EQ(first->Color().g, 20);
     EXPECT_EQ(first->Billboard().texture, first->Texture());
     EXPECT_STREQ(first->Billboard().Name(), "Nebula");
 
@@ -257,35 +257,35 @@ TEST_F(NebulaTest, AlphaRisesOverTenSecondsAndFallsOverTheLast25000Units) {
     Nebula* nebula = SpawnOne(30.0, ColorRGBA(51, 102, 204, 255));
     ASSERT_NE(nebula, nullptr);
     const BillboardSprite& billboard = nebula->Billboard();
-    EXPECT_EQ(billboard.colour.a, 0.0) << "invisible when made";
+    EXPECT_EQ(billboard.color.a, 0.0) << "invisible when made";
     Frame(0.0);
     PlaceAhead(*nebula, 100000.0);
-    EXPECT_EQ(billboard.colour.a, 0.0);
+    EXPECT_EQ(billboard.color.a, 0.0);
     Frame(2.5);
     nebula->Update();
-    EXPECT_NEAR(billboard.colour.a, 0.25, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 0.25, 1e-9);
     for (int k = 0; k < 3; ++k) {
         Frame(2.5);
         nebula->Update();
     }
-    EXPECT_NEAR(billboard.colour.a, 1.0, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 1.0, 1e-9);
     Frame(5.0);
     nebula->Update();
-    EXPECT_EQ(billboard.colour.a, 1.0);
-    EXPECT_NEAR(billboard.colour.r, 0.2, 1e-12);
-    EXPECT_NEAR(billboard.colour.g, 0.4, 1e-12);
-    EXPECT_NEAR(billboard.colour.b, 0.8, 1e-12);
+    EXPECT_EQ(billboard.color.a, 1.0);
+    EXPECT_NEAR(billboard.color.r, 0.2, 1e-12);
+    EXPECT_NEAR(billboard.color.g, 0.4, 1e-12);
+    EXPECT_NEAR(billboard.color.b, 0.8, 1e-12);
     EXPECT_EQ(billboard.position.z, nebula->position.z);
 
     Frame(0.0);
     PlaceAhead(*nebula, 25000.0);
-    EXPECT_NEAR(billboard.colour.a, 1.0, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 1.0, 1e-9);
     PlaceAhead(*nebula, 24000.0);
-    EXPECT_NEAR(billboard.colour.a, 0.96, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 0.96, 1e-9);
     PlaceAhead(*nebula, 12500.0);
-    EXPECT_NEAR(billboard.colour.a, 0.5, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 0.5, 1e-9);
     PlaceAhead(*nebula, 0.0);
-    EXPECT_NEAR(billboard.colour.a, 0.0, 1e-9);
+    EXPECT_NEAR(billboard.color.a, 0.0, 1e-9);
     EXPECT_FALSE(nebula->IsFinished()) << "finished only once passed";
 }
 
@@ -382,7 +382,7 @@ TEST_F(NebulaTest, TheWorkerFollowsTheSeedTheMainThreadWasSeededWith) {
     EXPECT_TRUE(one == firstTexture(1)) << "the worker took the stored Seed over the run's";
 }
 
-TEST_F(NebulaTest, SetUpWorkerFeedsTheSpawnerWithTheBaseColour) {
+TEST_F(NebulaTest, SetUpWorkerFeedsTheSpawnerWithTheBaseColor) {
     Seed.Set(777);
     NebulaColorEnum.Set(0);
     MaxTextureSizePixels.Set(64);
@@ -395,9 +395,9 @@ TEST_F(NebulaTest, SetUpWorkerFeedsTheSpawnerWithTheBaseColour) {
         SpawnNebulae();
         ASSERT_EQ(LiveNebulaCount(), k + 1) << "the spawner waited for the texture";
         const Nebula* nebula = NewestNebula();
-        EXPECT_EQ(nebula->Colour().r, 0);
-        EXPECT_EQ(nebula->Colour().g, 0);
-        EXPECT_EQ(nebula->Colour().b, 102);
+        EXPECT_EQ(nebula->Color().r, 0);
+        EXPECT_EQ(nebula->Color().g, 0);
+        EXPECT_EQ(nebula->Color().b, 102);
         EXPECT_GE(nebula->Coverage(), 10.0);
         EXPECT_LE(nebula->Coverage(), 60.0);
     }
@@ -408,13 +408,13 @@ TEST_F(NebulaTest, SetUpWorkerFeedsTheSpawnerWithTheBaseColour) {
     SetupNebulae();
     AdvanceMilliseconds(2001);
     SpawnNebulae();
-    const ColorRGBA first = NewestNebula()->Colour();
+    const ColorRGBA first = NewestNebula()->Color();
     AdvanceMilliseconds(2001);
     SpawnNebulae();
     ASSERT_EQ(LiveNebulaCount(), 2);
-    EXPECT_EQ(NewestNebula()->Colour().r, first.r);
-    EXPECT_EQ(NewestNebula()->Colour().g, first.g);
-    EXPECT_EQ(NewestNebula()->Colour().b, first.b);
+    EXPECT_EQ(NewestNebula()->Color().r, first.r);
+    EXPECT_EQ(NewestNebula()->Color().g, first.g);
+    EXPECT_EQ(NewestNebula()->Color().b, first.b);
     EXPECT_GE(first.r + first.g + first.b, 152.4);
     ShutdownNebulae();
     EXPECT_EQ(NebulaTextureSlot().Size(), 0);

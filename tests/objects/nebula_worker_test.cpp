@@ -23,11 +23,11 @@ NebulaWorkerSettings Settings(int32_t size, uint32_t seed) {
     return settings;
 }
 
-std::vector<uint8_t> TakeReady(NebulaHandOver& slot, double& coverage, ColorRGBA& colour) {
+std::vector<uint8_t> TakeReady(NebulaHandOver& slot, double& coverage, ColorRGBA& color) {
     const size_t bytes = static_cast<size_t>(slot.Size()) * slot.Size() * 4;
     std::vector<uint8_t> copy(slot.ReadyTexels(), slot.ReadyTexels() + bytes);
     coverage = slot.ReadyCoverage();
-    colour = slot.ReadyColor();
+    color = slot.ReadyColor();
     slot.TakeTexture();
     return copy;
 }
@@ -41,9 +41,9 @@ TEST(NebulaWorkerTest, MakesTheTexturesItsSeedDescribes) {
     // height grid serves one generator at a time): per texture a threshold
     // and a roughness, then attempts until the coverage is within 10..60 %.
     SeedRandom(kSeed);
-    PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::Custom;
-    colouring.baseColor = ColorRGBA(0, 0, 102, 255);
+    PlasmaColoring coloring;
+    coloring.mode = NebulaColorMode::Custom;
+    coloring.baseColor = ColorRGBA(0, 0, 102, 255);
     std::vector<std::vector<uint8_t>> expected(kTextures, std::vector<uint8_t>(kSize * kSize * 4));
     std::vector<double> expectedCoverage(kTextures);
     for (int texture = 0; texture < kTextures; ++texture) {
@@ -51,7 +51,7 @@ TEST(NebulaWorkerTest, MakesTheTexturesItsSeedDescribes) {
         const double roughness = 0.45 + RandomDraw() * (0.2 / 32767.0);
         do {
             expectedCoverage[texture] =
-                GeneratePlasmaAlpha(kSize, threshold, roughness, colouring, expected[texture].data())->coverage;
+                GeneratePlasmaAlpha(kSize, threshold, roughness, coloring, expected[texture].data())->coverage;
         } while (expectedCoverage[texture] < 10.0 || expectedCoverage[texture] > 60.0);
     }
 
@@ -64,11 +64,11 @@ TEST(NebulaWorkerTest, MakesTheTexturesItsSeedDescribes) {
         ASSERT_TRUE(worker.WaitForTexture());
         ASSERT_EQ(slot.State(), NebulaHandOver::kReady);
         double coverage = 0.0;
-        ColorRGBA colour;
-        const std::vector<uint8_t> made = TakeReady(slot, coverage, colour);
+        ColorRGBA color;
+        const std::vector<uint8_t> made = TakeReady(slot, coverage, color);
         EXPECT_EQ(made, expected[texture]) << "texture " << texture;
         EXPECT_DOUBLE_EQ(coverage, expectedCoverage[texture]);
-        EXPECT_EQ(colour.b, 102);
+        EXPECT_EQ(color.b, 102);
     }
     worker.Stop();
     EXPECT_FALSE(worker.IsRunning());

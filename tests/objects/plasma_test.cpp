@@ -31,28 +31,28 @@ int CountVisible(const std::vector<uint8_t>& texels) {
     return count;
 }
 
-PlasmaColouring Custom(const ColorRGBA& colour, bool darkStreaks) {
-    PlasmaColouring colouring;
-    colouring.mode = NebulaColorMode::Custom;
-    colouring.baseColor = colour;
-    colouring.darkStreaks = darkStreaks;
-    return colouring;
+PlasmaColoring Custom(const ColorRGBA& color, bool darkStreaks) {
+    PlasmaColoring coloring;
+    coloring.mode = NebulaColorMode::Custom;
+    coloring.baseColor = color;
+    coloring.darkStreaks = darkStreaks;
+    return coloring;
 }
 
-const PlasmaColouring kBright = Custom(ColorRGBA(120, 100, 90, 255), true);
-const PlasmaColouring kDarkNoStreaks = Custom(ColorRGBA(0, 0, 102, 255), false);
-const PlasmaColouring kDarkStreaks = Custom(ColorRGBA(0, 0, 102, 255), true);
+const PlasmaColoring kBright = Custom(ColorRGBA(120, 100, 90, 255), true);
+const PlasmaColoring kDarkNoStreaks = Custom(ColorRGBA(0, 0, 102, 255), false);
+const PlasmaColoring kDarkStreaks = Custom(ColorRGBA(0, 0, 102, 255), true);
 
 struct Made {
     std::vector<uint8_t> texels;
     PlasmaTexture result;
 };
 
-Made Generate(uint32_t seed, int32_t size, double threshold, double roughness, const PlasmaColouring& colouring) {
+Made Generate(uint32_t seed, int32_t size, double threshold, double roughness, const PlasmaColoring& coloring) {
     Made made;
     made.texels.assign(static_cast<size_t>(size) * size * 4, 0);
     SeedRandom(seed);
-    const auto result = GeneratePlasmaAlpha(size, threshold, roughness, colouring, made.texels.data());
+    const auto result = GeneratePlasmaAlpha(size, threshold, roughness, coloring, made.texels.data());
     EXPECT_TRUE(result.has_value());
     if (result) {
         made.result = *result;
@@ -159,7 +159,7 @@ TEST(PlasmaTest, ThresholdMakesTheTopFractionOfTheRangeVisible) {
     }
 }
 
-TEST(PlasmaTest, DarkStreaksOnlyDarkenAndOnlyDarkColours) {
+TEST(PlasmaTest, DarkStreaksOnlyDarkenAndOnlyDarkColors) {
     const Made plain = Generate(2024, 256, 0.45, 0.5, kDarkNoStreaks);
     const Made streaked = Generate(2024, 256, 0.45, 0.5, kDarkStreaks);
     // The coverage is taken before the walker.
@@ -183,13 +183,13 @@ TEST(PlasmaTest, DarkStreaksOnlyDarkenAndOnlyDarkColours) {
     EXPECT_EQ(HashBytes(sum201.texels), HashBytes(plain.texels));
 }
 
-TEST(PlasmaTest, NextColourFollowsTheColourMode) {
+TEST(PlasmaTest, NextColorFollowsTheColorMode) {
     const ColorRGBA base(10, 20, 30, 255);
     const Made custom = Generate(5, 32, 0.4, 0.5, Custom(base, false));
     EXPECT_EQ(custom.result.nextColor.b, 30);
     EXPECT_EQ(custom.result.nextColor.r, 10);
 
-    PlasmaColouring each = Custom(base, false);
+    PlasmaColoring each = Custom(base, false);
     each.mode = NebulaColorMode::RandomEach;
     const Made first = Generate(5, 32, 0.4, 0.5, each);
     // The pick is drawn after the grid, so the texture is the same.
@@ -219,7 +219,7 @@ TEST(PlasmaTest, RejectsWhatItCannotMakeAndStopsWhenAsked) {
     EXPECT_FALSE(BurnDarkStreaks(nullptr, 64));
 }
 
-TEST(NebulaColorTest, ModesAndPackedColours) {
+TEST(NebulaColorTest, ModesAndPackedColors) {
     EXPECT_EQ(NebulaColorModeFromSetting(0), NebulaColorMode::Custom);
     EXPECT_EQ(NebulaColorModeFromSetting(1), NebulaColorMode::RandomOnce);
     EXPECT_EQ(NebulaColorModeFromSetting(2), NebulaColorMode::RandomEach);
@@ -248,7 +248,7 @@ TEST(NebulaColorTest, ModesAndPackedColours) {
     EXPECT_EQ(once.b, picked.b);
 }
 
-TEST(NebulaColorTest, RandomColoursStayInsideTheBrightnessBand) {
+TEST(NebulaColorTest, RandomColorsStayInsideTheBrightnessBand) {
     SeedRandom(1234);
     int lowest = 1000;
     int highest = 0;

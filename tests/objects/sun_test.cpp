@@ -244,33 +244,33 @@ TEST_F(SunTest, ASwitchedOffKindTakesNoDraw) {
     EXPECT_EQ(next, DrawAfter(bright, 1));
 }
 
-TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
+TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColorsAndSizes) {
     // Pure red for ordinary suns.
     SunColorEnum.Set(0);
     CustomSunColor.Set(0x0000FF);
     SetupSuns();
     for (int i = 0; i < 200; ++i) {
         const Sun& normal = *new Sun(SunKind::Ordinary);
-        EXPECT_EQ(normal.colour.x, 1.0);
-        EXPECT_EQ(normal.colour.y, 0.0);
-        EXPECT_EQ(normal.colour.z, 0.0);
+        EXPECT_EQ(normal.color.x, 1.0);
+        EXPECT_EQ(normal.color.y, 0.0);
+        EXPECT_EQ(normal.color.z, 0.0);
         EXPECT_GE(normal.baseSize, 5000 * 0.68);
         EXPECT_LE(normal.baseSize, 10000 * 0.68);
         EXPECT_EQ(normal.Billboard().texture, SunFlareTexture());
 
         const Sun& giant = *new Sun(SunKind::RedGiant);
-        EXPECT_EQ(giant.colour.x, 1.0);
-        EXPECT_GE(giant.colour.y, 0.1);
-        EXPECT_LE(giant.colour.y, 0.8);
-        EXPECT_GE(giant.colour.z, 0.0);
-        EXPECT_LE(giant.colour.z, 0.5);
+        EXPECT_EQ(giant.color.x, 1.0);
+        EXPECT_GE(giant.color.y, 0.1);
+        EXPECT_LE(giant.color.y, 0.8);
+        EXPECT_GE(giant.color.z, 0.0);
+        EXPECT_LE(giant.color.z, 0.5);
         EXPECT_GE(giant.baseSize, 5000 * 0.68 * 3);
         EXPECT_LE(giant.baseSize, 10000 * 0.68 * 8);
         EXPECT_EQ(giant.Billboard().texture, SunPlainTexture());
 
         const Sun& nova = *new Sun(SunKind::Supernova);
-        EXPECT_GE(nova.colour.Length(), 1.25);
-        for (const double c : {nova.colour.x, nova.colour.y, nova.colour.z}) {
+        EXPECT_GE(nova.color.Length(), 1.25);
+        for (const double c : {nova.color.x, nova.color.y, nova.color.z}) {
             EXPECT_GE(c, 0.4);
             EXPECT_LE(c, 1.0);
         }
@@ -288,24 +288,24 @@ TEST_F(SunTest, RedGiantsAndSupernovaeKeepTheirOwnColoursAndSizes) {
     }
 }
 
-TEST_F(SunTest, OrdinarySunColourFollowsTheColourMode) {
+TEST_F(SunTest, OrdinarySunColorFollowsTheColorMode) {
     SunColorEnum.Set(3);
     std::set<double> reds;
     for (int i = 0; i < 50; ++i) {
         const Sun& sun = *new Sun(SunKind::Ordinary);
-        for (const double c : {sun.colour.x, sun.colour.y, sun.colour.z}) {
+        for (const double c : {sun.color.x, sun.color.y, sun.color.z}) {
             EXPECT_GE(c, 0.86);
             EXPECT_LE(c, 1.0);
         }
-        EXPECT_EQ(sun.colour.x, CurrentSunColor().r);
-        reds.insert(sun.colour.x);
+        EXPECT_EQ(sun.color.x, CurrentSunColor().r);
+        reds.insert(sun.color.x);
     }
     EXPECT_GT(reds.size(), 40u);
 
     SunColorEnum.Set(2);
     for (int i = 0; i < 50; ++i) {
         const Sun& sun = *new Sun(SunKind::Bright);
-        EXPECT_GE(sun.colour.x + sun.colour.y + sun.colour.z, 1.5);
+        EXPECT_GE(sun.color.x + sun.color.y + sun.color.z, 1.5);
     }
 
     // Mode 1: one colour, drawn at set-up, for the whole run.
@@ -315,9 +315,9 @@ TEST_F(SunTest, OrdinarySunColourFollowsTheColourMode) {
     EXPECT_GE(chosen.r + chosen.g + chosen.b, 1.5);
     for (int i = 0; i < 10; ++i) {
         const Sun& sun = *new Sun(SunKind::Ordinary);
-        EXPECT_EQ(sun.colour.x, chosen.r);
-        EXPECT_EQ(sun.colour.y, chosen.g);
-        EXPECT_EQ(sun.colour.z, chosen.b);
+        EXPECT_EQ(sun.color.x, chosen.r);
+        EXPECT_EQ(sun.color.y, chosen.g);
+        EXPECT_EQ(sun.color.z, chosen.b);
     }
     DeleteAllSceneNodes();
 }
@@ -382,9 +382,9 @@ TEST_F(SunTest, FadesOverTheLastStretchLongerForARedGiant) {
     normal->Update();
     giant->Update();
     far->Update();
-    EXPECT_NEAR(normal->Billboard().colour.a, 0.5, 1e-9);
-    EXPECT_NEAR(giant->Billboard().colour.a, 0.5, 1e-9);
-    EXPECT_EQ(far->Billboard().colour.a, 1.0);
+    EXPECT_NEAR(normal->Billboard().color.a, 0.5, 1e-9);
+    EXPECT_NEAR(giant->Billboard().color.a, 0.5, 1e-9);
+    EXPECT_EQ(far->Billboard().color.a, 1.0);
     EXPECT_EQ(normal->Billboard().position.z, normal->position.z);
 }
 
@@ -403,10 +403,10 @@ TEST_F(SunTest, RedGiantPulsesAndFlickers) {
             const double pulse = giant->Billboard().size / (giant->baseSize * giant->growth);
             smallest = std::min(smallest, pulse);
             largest = std::max(largest, pulse);
-            const ColorRGBA& c = giant->Billboard().colour;
-            EXPECT_LE(std::fabs(c.g - giant->colour.y), 2.5 * 0.02 + 1e-12);
-            EXPECT_LE(std::fabs(c.b - giant->colour.z), 2.5 * 0.02 + 1e-12);
-            flickered = flickered || c.g != giant->colour.y;
+            const ColorRGBA& c = giant->Billboard().color;
+            EXPECT_LE(std::fabs(c.g - giant->color.y), 2.5 * 0.02 + 1e-12);
+            EXPECT_LE(std::fabs(c.b - giant->color.z), 2.5 * 0.02 + 1e-12);
+            flickered = flickered || c.g != giant->color.y;
         }
         EXPECT_GE(smallest, 1.0 - a - 1e-9);
         EXPECT_LE(largest, 1.0 + a + 1e-9);
@@ -414,7 +414,7 @@ TEST_F(SunTest, RedGiantPulsesAndFlickers) {
         EXPECT_GT(largest, 1.0 + a * 0.5);
         EXPECT_TRUE(flickered);
         // The stored colour stays; only the frame colour flickers.
-        EXPECT_EQ(giant->colour.x, 1.0);
+        EXPECT_EQ(giant->color.x, 1.0);
     }
 }
 
@@ -422,12 +422,12 @@ TEST_F(SunTest, SupernovaBurnsOutAndFinishesBeforeItIsPassed) {
     FactorCameraSpeed.Set(0.0f);
     ConfigureCamera();
     Sun* nova = SunAhead(SunKind::Supernova, 59000);
-    double previous = nova->colour.Length();
+    double previous = nova->color.Length();
     double seconds = 0.0;
     while (LiveSunCount() == 1 && seconds < 120.0) {
         Frame(0.1);
         seconds += 0.1;
-        const Vector3d before = nova->colour;
+        const Vector3d before = nova->color;
         ASSERT_LT(nova->position.z, Camera.EyeZ());
         // Deletes the sun once it reports itself finished.
         UpdateSceneNodes();
@@ -435,9 +435,9 @@ TEST_F(SunTest, SupernovaBurnsOutAndFinishesBeforeItIsPassed) {
             break;
         }
         // This frame shows the colour from before the burn.
-        EXPECT_EQ(nova->Billboard().colour.r, before.x);
-        EXPECT_EQ(nova->Billboard().colour.b, before.z);
-        const double length = nova->colour.Length();
+        EXPECT_EQ(nova->Billboard().color.r, before.x);
+        EXPECT_EQ(nova->Billboard().color.b, before.z);
+        const double length = nova->color.Length();
         ASSERT_LT(length, previous);
         ASSERT_GT(length, 0.0);
         previous = length;
@@ -502,7 +502,7 @@ TEST_F(SunTest, EachKindIsDrawnItsNumberOfTimesFewerInLowDetail) {
             sun->Billboard().texture = solid;
             sun->Billboard().position = sun->position;
             sun->Billboard().size = 1000.0;
-            sun->Billboard().colour = ColorRGBA(0.1, 0.1, 0.1, 1.0);
+            sun->Billboard().color = ColorRGBA(0.1, 0.1, 0.1, 1.0);
             glClear(GL_COLOR_BUFFER_BIT);
             sun->Render();
             const Framebuffer frame = ReadFramebuffer(gl);

@@ -140,7 +140,7 @@ TEST_F(FontTest, GlyphIsItsImageCellAtTheSnappedPoint) {
     EXPECT_LE(lit.bottom, 39);
 }
 
-TEST_F(FontTest, NextGlyphIsOneAdvanceFurtherAndTheColourTintsIt) {
+TEST_F(FontTest, NextGlyphIsOneAdvanceFurtherAndTheColorTintsIt) {
     Open(256, 64);
     DrawText2D(0.25, 0.5, "  l", true, ColorRGBA(0.0, 1.0, 0.0, 1.0));
     const Framebuffer frame = ReadFramebuffer(gl);

@@ -240,7 +240,7 @@ TEST_F(FarFlightTest, StarsOfTheBatch) {
             // point moves in fractions of a pixel.
             Star* star = new Star;
             star->position = Ahead(eye, 25000.0, 9000.0, 45000.0);
-            star->colour.Set(1.0, 1.0, 1.0);
+            star->color.Set(1.0, 1.0, 1.0);
             star->pointSize = 2.5;
             star->fadeIn = 1.0;
             star->distanceFade = 1.0;

@@ -186,7 +186,7 @@ TEST(FlareImageTest, EachPictureHasItsShape) {
     }
 }
 
-TEST(BannerImageTest, IsA512By180TrueColourPng) {
+TEST(BannerImageTest, IsA512By180TrueColorPng) {
     const ResourceBytes r = FindResource("bitmap", 145);
     ASSERT_GT(r.size, 33u);
     EXPECT_EQ(std::memcmp(r.data, "\x89PNG\r\n\x1a\n", 8), 0);

@@ -69,11 +69,11 @@ std::vector<uint8_t> Encode(const Picture& picture, const EncodeOptions& options
 }
 
 // Each row one flat colour, so JPEG's blocks reproduce it closely.
-Picture StripedRgb(int width, const std::vector<std::array<uint8_t, 3>>& rowColours) {
-    Picture p{width, static_cast<int>(rowColours.size()), 3, {}};
-    for (const auto& colour : rowColours) {
+Picture StripedRgb(int width, const std::vector<std::array<uint8_t, 3>>& rowColors) {
+    Picture p{width, static_cast<int>(rowColors.size()), 3, {}};
+    for (const auto& color : rowColors) {
         for (int x = 0; x < width; ++x) {
-            p.samples.insert(p.samples.end(), colour.begin(), colour.end());
+            p.samples.insert(p.samples.end(), color.begin(), color.end());
         }
     }
     return p;
@@ -95,10 +95,10 @@ Decoded Decode(const std::vector<uint8_t>& bytes, size_t length) {
 
 Decoded Decode(const std::vector<uint8_t>& bytes) { return Decode(bytes, bytes.size()); }
 
-void ExpectRowNear(const uint8_t* row, int width, std::array<uint8_t, 3> colour, const char* what) {
+void ExpectRowNear(const uint8_t* row, int width, std::array<uint8_t, 3> color, const char* what) {
     for (int x = 0; x < width; ++x) {
         for (int c = 0; c < 3; ++c) {
-            EXPECT_NEAR(row[3 * x + c], colour[c], 6) << what << " pixel " << x << " channel " << c;
+            EXPECT_NEAR(row[3 * x + c], color[c], 6) << what << " pixel " << x << " channel " << c;
         }
     }
 }
@@ -190,16 +190,16 @@ TEST(JpegDecodeTest, GreyscaleExpandsToTheSameBlockAsEqualRgb) {
 TEST(JpegDecodeTest, SkipsMarkersLargerThanTheSourceBuffer) {
     // A 10000-byte marker nobody reads is skipped across several refills of
     // the 4096-byte buffer; progressive streams read in several scans.
-    const std::array<uint8_t, 3> colour{90, 160, 220};
+    const std::array<uint8_t, 3> color{90, 160, 220};
     for (const bool progressive : {false, true}) {
         const std::vector<uint8_t> bytes =
-            Encode(StripedRgb(33, std::vector<std::array<uint8_t, 3>>(17, colour)), {100, progressive, 10000});
+            Encode(StripedRgb(33, std::vector<std::array<uint8_t, 3>>(17, color)), {100, progressive, 10000});
         ASSERT_GT(bytes.size(), 10000u);
         const Decoded d = Decode(bytes);
         ASSERT_TRUE(d.pixels) << LastJpegMessage();
         EXPECT_EQ(d.width, 33);
         EXPECT_EQ(d.height, 17);
-        ExpectRowNear(d.pixels.get() + 8 * PitchFor(33), 33, colour, progressive ? "progressive" : "baseline");
+        ExpectRowNear(d.pixels.get() + 8 * PitchFor(33), 33, color, progressive ? "progressive" : "baseline");
     }
 }
 

@@ -111,7 +111,7 @@ TEST_F(SpriteTest, OverlayHiddenAtXZeroAndAtAlphaZero) {
     EXPECT_NEAR(edge.Width(), 0.1 * kWidth, 1.0);
 
     sprite->position.x = 0.5;
-    sprite->colour.a = 0.0;
+    sprite->color.a = 0.0;
     EXPECT_EQ(DrawOverlay(*sprite).count, 0);
 }
 
@@ -125,7 +125,7 @@ TEST_F(SpriteTest, OverlayWithoutImageSizeDrawsNothing) {
 
 TEST_F(SpriteTest, OverlayTintsTheTextureAndRestoresTheProjection) {
     OverlaySprite* sprite = MakeOverlay(0.5, 0.5, 0.1, 64, 64);
-    sprite->colour.Set(1.0, 0.5, 0.0, 0.5);
+    sprite->color.Set(1.0, 0.5, 0.0, 0.5);
     glClear(GL_COLOR_BUFFER_BIT);
     SetOverlayProjection();
     glMatrixMode(GL_MODELVIEW);
@@ -151,7 +151,7 @@ TEST_F(SpriteTest, OverlayTintsTheTextureAndRestoresTheProjection) {
     EXPECT_EQ(centre[2], 0);
 
     // The texture's alpha carries the shape: transparent texels vanish.
-    sprite->colour.a = 1.0;
+    sprite->color.a = 1.0;
     sprite->texture = MakeSolidTexture(64, 64, 0);
     EXPECT_EQ(DrawOverlay(*sprite).count, 0);
 }
@@ -235,9 +235,9 @@ TEST_F(BillboardTest, AlphaZeroDrawsNothing) {
     CameraRotateEnum.Set(0);
     FlyCamera(1.0);
     BillboardSprite* sprite = MakeBillboardAhead(100.0);
-    sprite->colour.a = 0.0;
+    sprite->color.a = 0.0;
     EXPECT_EQ(DrawBillboard(*sprite).count, 0);
-    sprite->colour.a = 1.0;
+    sprite->color.a = 1.0;
     EXPECT_GT(DrawBillboard(*sprite).count, 1000);
 }
 

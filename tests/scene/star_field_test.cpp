@@ -89,7 +89,7 @@ TEST_F(StarFieldTest, FirstFrameCreatesTheWholePopulationAtTheFarDistance) {
         EXPECT_LE(std::fabs(star->position.y), StarSpawnHalfHeight());
         EXPECT_EQ(star->fadeIn, 0.0);
         EXPECT_EQ(star->sunCount, 0);
-        EXPECT_NEAR(star->colour.Length(), 0.5625 * (star->pointSize >= 2 ? 1.6 : 1.0), 0.5625 * 1.1);
+        EXPECT_NEAR(star->color.Length(), 0.5625 * (star->pointSize >= 2 ? 1.6 : 1.0), 0.5625 * 1.1);
         large += star->pointSize >= 2.0 ? 1 : 0;
     }
     // Sizes from 1.5 to 1.6 out of 0.5..1.6 round up to 2: about one in eleven.
@@ -257,7 +257,7 @@ protected:
     Star* PlaceStar(double x, double y, double distance, double alpha) {
         Star* star = new Star();
         star->position.Set(x, y, Camera.EyeZ() - distance);
-        star->colour.Set(1.0, 1.0, 1.0);
+        star->color.Set(1.0, 1.0, 1.0);
         star->fadeIn = alpha;
         star->distanceFade = 1.0;
         return star;

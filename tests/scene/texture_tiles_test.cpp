@@ -158,7 +158,7 @@ TEST_F(TiledBillboardTest, TilesDrawWhatTheWholeQuadDraws) {
     sprite->position = Camera.LookAt();
     sprite->size = 700.0;
     sprite->texture = texture;
-    sprite->colour = ColorRGBA(0.9, 0.6, 0.3, 0.8);
+    sprite->color = ColorRGBA(0.9, 0.6, 0.3, 0.8);
     sprite->rotation = 23.0;
     const Framebuffer whole = Draw(*sprite);
 

@@ -41,7 +41,7 @@ TEST(WrapToRange, BringsValuesIntoTheClosedRange) {
     EXPECT_DOUBLE_EQ(v, -1.0);
 }
 
-TEST(Clamp, LimitsBothKindsAndColours) {
+TEST(Clamp, LimitsBothKindsAndColors) {
     int i = 12;
     Clamp(i, 0, 10);
     EXPECT_EQ(i, 10);
@@ -52,12 +52,12 @@ TEST(Clamp, LimitsBothKindsAndColours) {
     Clamp(d, 0.0, 1.0);
     EXPECT_DOUBLE_EQ(d, 0.25);
 
-    ColorRGBA colour(1.5, -0.5, 0.5, 2.0);
-    colour.Clamp(0.0, 1.0);
-    EXPECT_DOUBLE_EQ(colour.r, 1.0);
-    EXPECT_DOUBLE_EQ(colour.g, 0.0);
-    EXPECT_DOUBLE_EQ(colour.b, 0.5);
-    EXPECT_DOUBLE_EQ(colour.a, 1.0);
+    ColorRGBA color(1.5, -0.5, 0.5, 2.0);
+    color.Clamp(0.0, 1.0);
+    EXPECT_DOUBLE_EQ(color.r, 1.0);
+    EXPECT_DOUBLE_EQ(color.g, 0.0);
+    EXPECT_DOUBLE_EQ(color.b, 0.5);
+    EXPECT_DOUBLE_EQ(color.a, 1.0);
 }
 
 TEST(DegToRad, UsesTheShortPiConstant) {

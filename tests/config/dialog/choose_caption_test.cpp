@@ -108,7 +108,7 @@ class ChooseCaptionTest : public QObject {
 private slots:
     void init() { ResetDialogSettings(); }
 
-    void captionReadableAndSwatchShowsTheColour_data() {
+    void captionReadableAndSwatchShowsTheColor_data() {
         QTest::addColumn<QPalette>("theme");
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("colorRef");
@@ -123,7 +123,7 @@ private slots:
         QTest::newRow("nebula light yellow, light theme") << light << "IDC_RADIO_NEBCOLOR_0" << 0xE0FFFF;
     }
 
-    void captionReadableAndSwatchShowsTheColour() {
+    void captionReadableAndSwatchShowsTheColor() {
         QFETCH(QPalette, theme);
         QFETCH(QString, button);
         QFETCH(int, colorRef);

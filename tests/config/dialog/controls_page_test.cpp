@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(NebulaColorEnum.Get(), -1);
     }
 
-    void cancelledChooserLeavesGroupAtChooseAndColourUnchanged() {
+    void cancelledChooserLeavesGroupAtChooseAndColorUnchanged() {
         SunColorEnum.Set(2);
         CustomSunColor.Set(0x123456);
         ControlsPage page;
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(calls, 2);
     }
 
-    void confirmedChooserStoresTheColourAndRepaintsTheSwatch() {
+    void confirmedChooserStoresTheColorAndRepaintsTheSwatch() {
         ControlsPage page;
         page.show();
         QRadioButton* choose = Find<QRadioButton>(&page, "IDC_RADIO_NEBCOLOR_0");
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(CustomSunColor.Get(), 0xFFFFFF);
     }
 
-    void realColourDialogStartsFromTheStoredColour() {
+    void realColorDialogStartsFromTheStoredColor() {
         CustomSunColor.Set(0x00FF00);
         ControlsPage page;
         page.show();

@@ -32,13 +32,13 @@ private slots:
             const QImage shot = sheet.grab().toImage();
             QCOMPARE(shot.size(), sheet.size() * shot.devicePixelRatio());
             // A page with its controls drawn has far more than a few colours.
-            QSet<QRgb> colours;
+            QSet<QRgb> colors;
             for (int y = 0; y < shot.height(); y += 2) {
                 for (int x = 0; x < shot.width(); x += 2) {
-                    colours.insert(shot.pixel(x, y));
+                    colors.insert(shot.pixel(x, y));
                 }
             }
-            QVERIFY2(colours.size() > 20, names[page]);
+            QVERIFY2(colors.size() > 20, names[page]);
             const QString path = folder + QStringLiteral("/dialog-%1.png").arg(QLatin1String(names[page]));
             QVERIFY(shot.save(path));
         }
