@@ -132,7 +132,7 @@ struct OffscreenGlContext::State {
     EGLContext context = EGL_NO_CONTEXT;
     FramebufferApi api;
     GLuint framebuffer = 0;
-    GLuint colourBuffer = 0;
+    GLuint colorBuffer = 0;
     GLuint depthBuffer = 0;
     GLint maxSize = 0;
     int width = 0;
@@ -148,7 +148,7 @@ struct OffscreenGlContext::State {
         // Errors left by earlier drawing must not read as a failed allocation.
         while (glGetError() != GL_NO_ERROR) {
         }
-        api.bindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+        api.bindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
         api.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
         api.bindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
         api.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
@@ -169,15 +169,15 @@ struct OffscreenGlContext::State {
         }
         glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
         api.genFramebuffers(1, &framebuffer);
-        api.genRenderbuffers(1, &colourBuffer);
+        api.genRenderbuffers(1, &colorBuffer);
         api.genRenderbuffers(1, &depthBuffer);
         // A generated name becomes an object only when first bound, and
         // only objects can be attached.
-        api.bindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+        api.bindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
         api.bindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
         api.bindRenderbuffer(GL_RENDERBUFFER, 0);
         api.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        api.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+        api.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
         api.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
         return SizeAllowed(w, h) && AllocateStorage(w, h);
     }
@@ -186,7 +186,7 @@ struct OffscreenGlContext::State {
         if (context != EGL_NO_CONTEXT && IsCurrent() && api.deleteFramebuffers != nullptr) {
             api.bindFramebuffer(GL_FRAMEBUFFER, 0);
             api.deleteFramebuffers(1, &framebuffer);
-            api.deleteRenderbuffers(1, &colourBuffer);
+            api.deleteRenderbuffers(1, &colorBuffer);
             api.deleteRenderbuffers(1, &depthBuffer);
         }
         if (context != EGL_NO_CONTEXT) {

@@ -45,16 +45,16 @@ public:
             return false;
         }
         const int entries = 1 << depth;
-        XColor colours[256];
+        XColor colors[256];
         for (int i = 0; i < entries; ++i) {
-            colours[i].pixel = static_cast<unsigned long>(i);
+            colors[i].pixel = static_cast<unsigned long>(i);
         }
-        XQueryColors(display, colormap, colours, entries);
+        XQueryColors(display, colormap, colors, entries);
         palette_.resize(static_cast<size_t>(entries) * 3);
         for (int i = 0; i < entries; ++i) {
-            palette_[i * 3 + 0] = static_cast<uint8_t>(colours[i].red >> 8);
-            palette_[i * 3 + 1] = static_cast<uint8_t>(colours[i].green >> 8);
-            palette_[i * 3 + 2] = static_cast<uint8_t>(colours[i].blue >> 8);
+            palette_[i * 3 + 0] = static_cast<uint8_t>(colors[i].red >> 8);
+            palette_[i * 3 + 1] = static_cast<uint8_t>(colors[i].green >> 8);
+            palette_[i * 3 + 2] = static_cast<uint8_t>(colors[i].blue >> 8);
         }
         return true;
     }

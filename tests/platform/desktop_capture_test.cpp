@@ -124,10 +124,10 @@ protected:
     // Four pure colours, one per quadrant of the screen.
     void PaintQuadrants() {
         Visual* visual = DefaultVisual(display, screen);
-        const Rgb colours[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        const Rgb colors[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
         GC gc = DefaultGC(display, screen);
         for (int q = 0; q < 4; ++q) {
-            XSetForeground(display, gc, PixelOf(visual, colours[q]));
+            XSetForeground(display, gc, PixelOf(visual, colors[q]));
             XFillRectangle(display, root, gc, (q % 2) * kScreenWidth / 2, (q / 2) * kScreenHeight / 2,
                            kScreenWidth / 2, kScreenHeight / 2);
         }

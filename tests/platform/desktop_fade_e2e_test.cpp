@@ -76,12 +76,12 @@ protected:
     }
 
     unsigned long PixelOf(Rgb c) {
-        XColor colour{};
-        colour.red = static_cast<unsigned short>(c.r * 257);
-        colour.green = static_cast<unsigned short>(c.g * 257);
-        colour.blue = static_cast<unsigned short>(c.b * 257);
-        XAllocColor(display, DefaultColormap(display, DefaultScreen(display)), &colour);
-        return colour.pixel;
+        XColor color{};
+        color.red = static_cast<unsigned short>(c.r * 257);
+        color.green = static_cast<unsigned short>(c.g * 257);
+        color.blue = static_cast<unsigned short>(c.b * 257);
+        XAllocColor(display, DefaultColormap(display, DefaultScreen(display)), &color);
+        return color.pixel;
     }
 
     // The quadrant colours over the whole drawable.
@@ -98,14 +98,14 @@ protected:
 
     // Median colour of a patch around the centre of each quadrant, from
     // what the screen shows: stars cannot move a median.
-    std::vector<Rgb> QuadrantColours() {
-        std::vector<Rgb> colours;
+    std::vector<Rgb> QuadrantColors() {
+        std::vector<Rgb> colors;
         for (int q = 0; q < 4; ++q) {
             const int cx = (q % 2) * kScreenWidth / 2 + kScreenWidth / 4;
             const int cy = (q / 2) * kScreenHeight / 2 + kScreenHeight / 4;
             XImage* image = XGetImage(display, root, cx - 20, cy - 20, 41, 41, AllPlanes, ZPixmap);
             if (image == nullptr) {
-                colours.push_back(Rgb{-1, -1, -1});
+                colors.push_back(Rgb{-1, -1, -1});
                 continue;
             }
             std::vector<int> r, g, b;
@@ -121,18 +121,18 @@ protected:
             for (std::vector<int>* channel : {&r, &g, &b}) {
                 std::nth_element(channel->begin(), channel->begin() + channel->size() / 2, channel->end());
             }
-            colours.push_back(Rgb{r[r.size() / 2], g[g.size() / 2], b[b.size() / 2]});
+            colors.push_back(Rgb{r[r.size() / 2], g[g.size() / 2], b[b.size() / 2]});
         }
-        return colours;
+        return colors;
     }
 
     // Every quadrant shows its desktop colour at a strength between lo and
     // hi (the fade's alpha over a black sky).
     bool DesktopShownBetween(double lo, double hi) {
-        const std::vector<Rgb> colours = QuadrantColours();
+        const std::vector<Rgb> colors = QuadrantColors();
         for (int q = 0; q < 4; ++q) {
             const Rgb want = kQuadrants[q];
-            const Rgb got = colours[q];
+            const Rgb got = colors[q];
             for (const auto& [w, g] : {std::pair{want.r, got.r}, std::pair{want.g, got.g}, std::pair{want.b, got.b}}) {
                 if (g < w * lo - 3 || g > w * hi + 3) {
                     return false;
@@ -143,7 +143,7 @@ protected:
     }
 
     bool DesktopGone() {
-        for (const Rgb& c : QuadrantColours()) {
+        for (const Rgb& c : QuadrantColors()) {
             if (std::max({c.r, c.g, c.b}) > 20) {
                 return false;
             }

@@ -46,7 +46,7 @@ TEST(GlVisualTest, PrefersTheDisplayDepthThenTheDeepestDepthBuffer) {
     EXPECT_EQ(ChooseGlVisual({Usable(24, 32), Usable(24, 48)}, 24), 0);
 }
 
-TEST(GlVisualTest, PrefersTrueColourAndFewExtras) {
+TEST(GlVisualTest, PrefersTrueColorAndFewExtras) {
     GlVisualCandidate direct = Usable(24, 24);
     direct.trueColor = false;
     GlVisualCandidate stencil = Usable(24, 24);

@@ -24,7 +24,7 @@ void FillRect(float left, float bottom, float right, float top, float z) {
     glEnd();
 }
 
-TEST(OffscreenGlTest, ClearColourReadsBackEverywhere) {
+TEST(OffscreenGlTest, ClearColorReadsBackEverywhere) {
     OffscreenGlContext gl;
     ASSERT_TRUE(gl.Create(64, 48));
     EXPECT_TRUE(gl.IsCreated());

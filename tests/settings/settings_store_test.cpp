@@ -128,12 +128,12 @@ TEST_F(StoredValueTest, AcceptedNumberFormsAreNormalized) {
         "Padded=  42 \n"
         "Pattern=0xFFFFFFFF\n"
         "Float=1\n");
-    IntSetting colour(kTestKey, "Colour", 0);
+    IntSetting color(kTestKey, "Colour", 0);
     IntSetting negative(kTestKey, "Negative", 0);
     IntSetting padded(kTestKey, "Padded", 0);
     IntSetting pattern(kTestKey, "Pattern", 0);
     FloatSetting asFloat(kTestKey, "Float", 0.5f);
-    EXPECT_EQ(colour.Get(), 0x660000);
+    EXPECT_EQ(color.Get(), 0x660000);
     EXPECT_EQ(negative.Get(), INT32_MIN);
     EXPECT_EQ(padded.Get(), 42);
     EXPECT_EQ(pattern.Get(), -1);
