@@ -1,44 +1,201 @@
 #include "main/command_line.h"
 
-#include <cctype>
+#include <string>
+
+#include "main/render_command_line.h"
+#include "main/switch_syntax.h"
 
 namespace skyloom {
 
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
+using Value = std::optional<std::string_view>;
 
-// An argument split into its switch name and how it was introduced.
-struct Switch {
-    std::string_view name;
-    bool windowsForm = false;  // "/x" or "-x": a Windows screen-saver switch
-    bool xForm = false;        // "-x" or "--x": an XScreenSaver option
+// What the switches read so far ask for.
+struct ModeRequest {
+    std::optional<LaunchMode> windowsMode;
+    uint32_t windowsId = 0;
+    bool root = false;
+    bool window = false;
+    std::optional<uint32_t> previewId;
+    bool showFrameRate = false;
+    // Help, version or the XScreenSaver install, at once: the arguments
+    // after it are not read.
+    std::optional<LaunchMode> atOnce;
 };
 
-Switch SplitSwitch(std::string_view arg) {
-    Switch result;
-    if (arg.size() >= 2 && arg[0] == '/') {
-        result.name = arg.substr(1);
-        result.windowsForm = true;
-    } else if (arg.size() >= 3 && arg[0] == '-' && arg[1] == '-') {
-        result.name = arg.substr(2);
-        result.xForm = true;
-    } else if (arg.size() >= 2 && arg[0] == '-') {
-        result.name = arg.substr(1);
-        result.windowsForm = true;
-        result.xForm = true;
+// How a switch may be written.
+enum class Forms {
+    Windows,  // "/x" or "-x"
+    X,        // "-x" or "--x"
+    LongOnly,  // "--x"
+    Any,
+};
+
+// Where a switch's value comes from.
+enum class ValueFrom {
+    None,
+    Next,           // the next argument, required
+    ColonOrNext,    // "/x:VALUE", else the next argument; required, never empty
+    Colon,          // "/x:VALUE", optional
+    ColonOrNextId,  // "/x:VALUE", else the next argument when it is a window id; optional
+};
+
+struct ModeSwitch {
+    std::string_view name;  // any case
+    Forms forms;
+    ValueFrom value;
+    // The error for a missing value; null for "-NAME needs a value" with
+    // the name as written.
+    const char* missing;
+    // Records the switch; an error text, or empty.
+    std::string (*apply)(ModeRequest& request, Value value);
+};
+
+std::string SetWindowsMode(ModeRequest& r, LaunchMode mode) {
+    if (r.windowsMode) {
+        return "more than one mode given";
     }
-    return result;
+    r.windowsMode = mode;
+    return {};
+}
+
+std::string NotAWindowId(std::string_view text) { return "not a window id: " + std::string(text); }
+
+// /c and /a: an id, when given, must be one, though nothing here needs it.
+std::string SetWindowsModeWithOptionalId(ModeRequest& r, LaunchMode mode, Value id) {
+    if (id && !ParseWindowId(*id)) {
+        return NotAWindowId(*id);
+    }
+    return SetWindowsMode(r, mode);
+}
+
+template <LaunchMode mode>
+std::string AtOnce(ModeRequest& r, Value) {
+    r.atOnce = mode;
+    return {};
+}
+
+template <bool ModeRequest::*flag>
+std::string Raise(ModeRequest& r, Value) {
+    r.*flag = true;
+    return {};
+}
+
+std::string Accept(ModeRequest&, Value) { return {}; }
+
+const ModeSwitch kModeSwitches[] = {
+    {"help", Forms::Any, ValueFrom::None, nullptr, AtOnce<LaunchMode::Help>},
+    {"h", Forms::Any, ValueFrom::None, nullptr, AtOnce<LaunchMode::Help>},
+    {"?", Forms::Windows, ValueFrom::None, nullptr, AtOnce<LaunchMode::Help>},
+    {"version", Forms::Any, ValueFrom::None, nullptr, AtOnce<LaunchMode::Version>},
+    {"install-xscreensaver", Forms::LongOnly, ValueFrom::None, nullptr, AtOnce<LaunchMode::InstallXScreenSaver>},
+
+    {"s", Forms::Windows, ValueFrom::None, nullptr,
+     [](ModeRequest& r, Value) { return SetWindowsMode(r, LaunchMode::FullScreen); }},
+    {"p", Forms::Windows, ValueFrom::ColonOrNext, "/p needs a window id",
+     [](ModeRequest& r, Value value) {
+         const std::optional<uint32_t> id = ParseWindowId(*value);
+         if (!id) {
+             return NotAWindowId(*value);
+         }
+         r.windowsId = *id;
+         return SetWindowsMode(r, LaunchMode::Preview);
+     }},
+    // The owner window only parents the dialog on Windows.
+    {"c", Forms::Windows, ValueFrom::Colon, nullptr,
+     [](ModeRequest& r, Value id) { return SetWindowsModeWithOptionalId(r, LaunchMode::Configure, id); }},
+    // The id names the settings window the password dialog would belong to.
+    {"a", Forms::Windows, ValueFrom::ColonOrNextId, nullptr,
+     [](ModeRequest& r, Value id) { return SetWindowsModeWithOptionalId(r, LaunchMode::ChangePassword, id); }},
+
+    {"root", Forms::X, ValueFrom::None, nullptr, Raise<&ModeRequest::root>},
+    {"window-id", Forms::X, ValueFrom::Next, "-window-id needs a window id",
+     [](ModeRequest& r, Value value) {
+         r.previewId = ParseWindowId(*value);
+         return r.previewId ? std::string() : NotAWindowId(*value);
+     }},
+    {"window", Forms::X, ValueFrom::None, nullptr, Raise<&ModeRequest::window>},
+    {"fps", Forms::X, ValueFrom::None, nullptr, Raise<&ModeRequest::showFrameRate>},
+    // Colormap and colour choices: a true-colour GL saver has none to make.
+    {"install", Forms::X, ValueFrom::None, nullptr, Accept},
+    {"noinstall", Forms::X, ValueFrom::None, nullptr, Accept},
+    {"mono", Forms::X, ValueFrom::None, nullptr, Accept},
+    // The visual comes from GLX and frames follow the display.
+    {"visual", Forms::X, ValueFrom::Next, nullptr, Accept},
+    {"delay", Forms::X, ValueFrom::Next, nullptr, Accept},
+};
+
+bool WrittenAs(const Switch& sw, Forms forms) {
+    switch (forms) {
+        case Forms::Windows:
+            return sw.windowsForm;
+        case Forms::X:
+            return sw.xForm;
+        case Forms::LongOnly:
+            return sw.xForm && !sw.windowsForm;
+        case Forms::Any:
+            return sw.windowsForm || sw.xForm;
+    }
+    return false;
+}
+
+bool TakesColonValue(ValueFrom value) {
+    return value == ValueFrom::ColonOrNext || value == ValueFrom::Colon || value == ValueFrom::ColonOrNextId;
+}
+
+// What follows "NAME:" when the switch is written so; nullopt otherwise.
+Value ColonValue(const ModeSwitch& row, std::string_view name) {
+    const size_t length = row.name.size();
+    if (!TakesColonValue(row.value) || name.size() <= length || name[length] != ':' ||
+        !EqualsNoCase(name.substr(0, length), row.name)) {
+        return std::nullopt;
+    }
+    return name.substr(length + 1);
+}
+
+const ModeSwitch* FindModeSwitch(const Switch& sw) {
+    for (const ModeSwitch& row : kModeSwitches) {
+        if (WrittenAs(sw, row.forms) && (EqualsNoCase(sw.name, row.name) || ColonValue(row, sw.name))) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+// The switch's value as its row says; false when a required one is missing.
+bool TakeValue(const ModeSwitch& row, std::string_view name, ArgumentCursor& args, Value& value) {
+    const Value colon = ColonValue(row, name);
+    switch (row.value) {
+        case ValueFrom::None:
+            return true;
+        case ValueFrom::Next:
+            value = args.TakeValue();
+            return value.has_value();
+        case ValueFrom::ColonOrNext:
+            // "/p:" is as bare as "/p" at the end.
+            if (colon) {
+                value = colon;
+                return !colon->empty();
+            }
+            value = args.TakeValue();
+            return value.has_value();
+        case ValueFrom::Colon:
+            value = colon;
+            return true;
+        case ValueFrom::ColonOrNextId:
+            if (colon) {
+                value = colon;
+            } else if (const Value next = args.Peek(); next && ParseWindowId(*next)) {
+                value = args.TakeValue();
+            }
+            return true;
+    }
+    return false;
+}
+
+std::string MissingValueError(const ModeSwitch& row, std::string_view name) {
+    return row.missing != nullptr ? std::string(row.missing) : "-" + std::string(name) + " needs a value";
 }
 
 CommandLine ModeOnly(LaunchMode mode) {
@@ -47,127 +204,32 @@ CommandLine ModeOnly(LaunchMode mode) {
     return line;
 }
 
-CommandLine Invalid(std::string error) {
+CommandLine LineFrom(const ModeRequest& r) {
+    const bool xMode = r.root || r.window || r.previewId.has_value();
+    if (r.windowsMode && xMode) {
+        return InvalidCommandLine("Windows and XScreenSaver modes mixed");
+    }
+    if (r.window && (r.root || r.previewId)) {
+        return InvalidCommandLine("-window cannot be combined with -root or -window-id");
+    }
+
     CommandLine line;
-    line.mode = LaunchMode::Invalid;
-    line.error = std::move(error);
+    line.showFrameRate = r.showFrameRate;
+    if (r.windowsMode) {
+        line.mode = *r.windowsMode;
+        line.windowId = r.windowsId;
+    } else if (r.previewId) {
+        // The settings program passes -root as well; its window is the one to use.
+        line.mode = LaunchMode::Preview;
+        line.windowId = *r.previewId;
+    } else if (r.root) {
+        line.mode = LaunchMode::Root;
+    } else if (r.window) {
+        line.mode = LaunchMode::Window;
+    } else {
+        line.mode = LaunchMode::Configure;
+    }
     return line;
-}
-
-// A decimal integer within lo..hi and nothing else.
-std::optional<int64_t> ParseBounded(std::string_view text, int64_t lo, int64_t hi) {
-    if (text.empty() || text.size() > 12) {
-        return std::nullopt;
-    }
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    if (value < lo || value > hi) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Largest side and frame count a render accepts: beyond any display, and
-// a day of frames at the highest rate.
-constexpr int64_t kMaxRenderSide = 16384;
-constexpr int64_t kMaxRenderFps = 1000;
-constexpr int64_t kMaxRenderFrames = 86'400 * kMaxRenderFps;
-
-// Reads the render options from argv[first..]; every other argument is an error.
-CommandLine ParseRenderLine(int argc, const char* const argv[]) {
-    CommandLine line;
-    line.mode = LaunchMode::Render;
-    RenderOptions& options = line.render;
-    std::optional<int64_t> frames;
-    std::optional<int64_t> seconds;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
-        const std::string_view name = SplitSwitch(arg).name;
-        auto value = [&](std::string_view& out) {
-            if (i + 1 >= argc || argv[i + 1] == nullptr) {
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string_view text;
-        const bool takesValue = name == "render" || name == "size" || name == "seconds" || name == "frames" ||
-                                name == "fps" || name == "seed" || name == "every" || name == "desktop";
-        if (takesValue && !value(text)) {
-            return Invalid("--" + std::string(name) + " needs a value");
-        }
-        if (name == "render") {
-            if (text.empty()) {
-                return Invalid("--render needs a folder");
-            }
-            options.folder = text;
-        } else if (name == "size") {
-            const size_t x = text.find('x');
-            const auto w = x == std::string_view::npos ? std::nullopt : ParseBounded(text.substr(0, x), 1, kMaxRenderSide);
-            const auto h = x == std::string_view::npos ? std::nullopt : ParseBounded(text.substr(x + 1), 1, kMaxRenderSide);
-            if (!w || !h) {
-                return Invalid("not a size WxH: " + std::string(text));
-            }
-            options.width = static_cast<int32_t>(*w);
-            options.height = static_cast<int32_t>(*h);
-        } else if (name == "seconds") {
-            seconds = ParseBounded(text, 1, 86'400);
-            if (!seconds) {
-                return Invalid("not a number of seconds: " + std::string(text));
-            }
-        } else if (name == "frames") {
-            frames = ParseBounded(text, 1, kMaxRenderFrames);
-            if (!frames) {
-                return Invalid("not a number of frames: " + std::string(text));
-            }
-        } else if (name == "fps") {
-            const auto fps = ParseBounded(text, 1, kMaxRenderFps);
-            if (!fps) {
-                return Invalid("not a frame rate: " + std::string(text));
-            }
-            options.fps = static_cast<int32_t>(*fps);
-        } else if (name == "seed") {
-            const auto seed = ParseBounded(text, 0, UINT32_MAX);
-            if (!seed) {
-                return Invalid("not a seed: " + std::string(text));
-            }
-            options.seed = static_cast<uint32_t>(*seed);
-        } else if (name == "every") {
-            const auto every = ParseBounded(text, 1, kMaxRenderFrames);
-            if (!every) {
-                return Invalid("not a frame step: " + std::string(text));
-            }
-            options.every = *every;
-        } else if (name == "desktop") {
-            options.desktop = text;
-        } else if (name == "assume-accelerated") {
-            options.assumeAccelerated = true;
-        } else {
-            return Invalid("not a render option: " + std::string(arg));
-        }
-    }
-    if (frames && seconds) {
-        return Invalid("--frames and --seconds both given");
-    }
-    if (!frames && !seconds) {
-        return Invalid("--render needs --frames or --seconds");
-    }
-    options.frames = frames ? *frames : *seconds * options.fps;
-    return line;
-}
-
-bool NamesRender(int argc, const char* const argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] != nullptr && SplitSwitch(argv[i]).xForm && SplitSwitch(argv[i]).name == "render") {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -205,138 +267,30 @@ std::optional<uint32_t> ParseWindowId(std::string_view text) {
 }
 
 CommandLine ParseCommandLine(int argc, const char* const argv[]) {
-    std::optional<LaunchMode> windowsMode;
-    uint32_t windowsId = 0;
-    bool root = false;
-    bool window = false;
-    std::optional<uint32_t> previewId;
-    bool showFrameRate = false;
-
     if (NamesRender(argc, argv)) {
-        return ParseRenderLine(argc, argv);
+        return ParseRenderCommandLine(argc, argv);
     }
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
+    ModeRequest request;
+    ArgumentCursor args(argc, argv);
+    while (!args.AtEnd()) {
+        const std::string_view arg = args.Take();
         const Switch sw = SplitSwitch(arg);
-        const std::string_view name = sw.name;
-        // The switch's own value, from "/x:VALUE" or the next argument.
-        auto nextValue = [&](std::string_view& value) {
-            if (i + 1 >= argc || argv[i + 1] == nullptr) {
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        auto setWindowsMode = [&](LaunchMode mode) {
-            if (windowsMode) {
-                return false;
-            }
-            windowsMode = mode;
-            return true;
-        };
-
-        if (EqualsNoCase(name, "help") || EqualsNoCase(name, "h") || (sw.windowsForm && name == "?")) {
-            return ModeOnly(LaunchMode::Help);
+        const ModeSwitch* row = FindModeSwitch(sw);
+        if (row == nullptr) {
+            return InvalidCommandLine("unknown argument: " + std::string(arg));
         }
-        if (EqualsNoCase(name, "version")) {
-            return ModeOnly(LaunchMode::Version);
+        Value value;
+        if (!TakeValue(*row, sw.name, args, value)) {
+            return InvalidCommandLine(MissingValueError(*row, sw.name));
         }
-        if (!sw.windowsForm && EqualsNoCase(name, "install-xscreensaver")) {
-            return ModeOnly(LaunchMode::InstallXScreenSaver);
+        if (std::string error = row->apply(request, value); !error.empty()) {
+            return InvalidCommandLine(std::move(error));
         }
-
-        if (sw.windowsForm && EqualsNoCase(name, "s")) {
-            if (!setWindowsMode(LaunchMode::FullScreen)) {
-                return Invalid("more than one mode given");
-            }
-        } else if (sw.windowsForm && (EqualsNoCase(name, "p") || EqualsNoCase(name.substr(0, 2), "p:"))) {
-            std::string_view value;
-            if (name.size() > 2) {
-                value = name.substr(2);
-            } else if (name.size() == 2 || !nextValue(value)) {
-                return Invalid("/p needs a window id");
-            }
-            const std::optional<uint32_t> id = ParseWindowId(value);
-            if (!id) {
-                return Invalid("not a window id: " + std::string(value));
-            }
-            if (!setWindowsMode(LaunchMode::Preview)) {
-                return Invalid("more than one mode given");
-            }
-            windowsId = *id;
-        } else if (sw.windowsForm && (EqualsNoCase(name, "c") || EqualsNoCase(name.substr(0, 2), "c:"))) {
-            // The owner window only parents the dialog on Windows; its value is not needed.
-            if (name.size() > 1 && !ParseWindowId(name.substr(2))) {
-                return Invalid("not a window id: " + std::string(name.substr(2)));
-            }
-            if (!setWindowsMode(LaunchMode::Configure)) {
-                return Invalid("more than one mode given");
-            }
-        } else if (sw.windowsForm && (EqualsNoCase(name, "a") || EqualsNoCase(name.substr(0, 2), "a:"))) {
-            // The id, if any, names the settings window the password dialog would belong to.
-            if (name.size() > 1 && !ParseWindowId(name.substr(2))) {
-                return Invalid("not a window id: " + std::string(name.substr(2)));
-            }
-            if (name.size() == 1 && i + 1 < argc && argv[i + 1] != nullptr && ParseWindowId(argv[i + 1])) {
-                ++i;
-            }
-            if (!setWindowsMode(LaunchMode::ChangePassword)) {
-                return Invalid("more than one mode given");
-            }
-        } else if (sw.xForm && EqualsNoCase(name, "root")) {
-            root = true;
-        } else if (sw.xForm && EqualsNoCase(name, "window-id")) {
-            std::string_view value;
-            if (!nextValue(value)) {
-                return Invalid("-window-id needs a window id");
-            }
-            previewId = ParseWindowId(value);
-            if (!previewId) {
-                return Invalid("not a window id: " + std::string(value));
-            }
-        } else if (sw.xForm && EqualsNoCase(name, "window")) {
-            window = true;
-        } else if (sw.xForm && EqualsNoCase(name, "fps")) {
-            showFrameRate = true;
-        } else if (sw.xForm && (EqualsNoCase(name, "install") || EqualsNoCase(name, "noinstall") ||
-                                EqualsNoCase(name, "mono"))) {
-            // Colormap and colour choices: a true-colour GL saver has none to make.
-        } else if (sw.xForm && (EqualsNoCase(name, "visual") || EqualsNoCase(name, "delay"))) {
-            // The visual comes from GLX and frames follow the display.
-            std::string_view value;
-            if (!nextValue(value)) {
-                return Invalid("-" + std::string(name) + " needs a value");
-            }
-        } else {
-            return Invalid("unknown argument: " + std::string(arg));
+        if (request.atOnce) {
+            return ModeOnly(*request.atOnce);
         }
     }
-
-    const bool xMode = root || window || previewId.has_value();
-    if (windowsMode && xMode) {
-        return Invalid("Windows and XScreenSaver modes mixed");
-    }
-    if (window && (root || previewId)) {
-        return Invalid("-window cannot be combined with -root or -window-id");
-    }
-
-    CommandLine line;
-    line.showFrameRate = showFrameRate;
-    if (windowsMode) {
-        line.mode = *windowsMode;
-        line.windowId = windowsId;
-    } else if (previewId) {
-        // The settings program passes -root as well; its window is the one to use.
-        line.mode = LaunchMode::Preview;
-        line.windowId = *previewId;
-    } else if (root) {
-        line.mode = LaunchMode::Root;
-    } else if (window) {
-        line.mode = LaunchMode::Window;
-    } else {
-        line.mode = LaunchMode::Configure;
-    }
-    return line;
+    return LineFrom(request);
 }
 
 const char* UsageText() {

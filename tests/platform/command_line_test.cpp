@@ -43,6 +43,37 @@ TEST(CommandLineTest, BadWindowsSwitchesAreUsageErrors) {
     EXPECT_EQ(Parse({"/p", "4294967295"}).windowId, 4294967295u);
 }
 
+// The message names the switch as the usage text does, or as written when
+// it is merely accepted.
+TEST(CommandLineTest, UsageErrorsSayWhatWasWrong) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"/p"}, "/p needs a window id"},
+        {{"/p:"}, "/p needs a window id"},
+        {{"/p", ""}, "not a window id: "},
+        {{"/c:"}, "not a window id: "},
+        {{"-VISUAL"}, "-VISUAL needs a value"},
+        {{"--Window-Id"}, "-window-id needs a window id"},
+        {{"/s", "/a", "7"}, "more than one mode given"},
+        {{"-root", "-window"}, "-window cannot be combined with -root or -window-id"},
+        {{"--render", "d", "--size"}, "--size needs a value"},
+        {{"--render", "d", "--size", "640"}, "not a size WxH: 640"},
+        {{"--render", "", "--frames", "3"}, "--render needs a folder"},
+        {{"--render", "d", "--frames", "3", "-Frames", "4"}, "not a render option: -Frames"},
+        {{"--render", "d"}, "--render needs --frames or --seconds"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"skyloom"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(line.mode, LaunchMode::Invalid) << c.error;
+        EXPECT_EQ(line.error, c.error);
+    }
+}
+
 TEST(CommandLineTest, XScreenSaverOptions) {
     EXPECT_EQ(Parse({"-root"}).mode, LaunchMode::Root);
     EXPECT_EQ(Parse({"--root"}).mode, LaunchMode::Root);
