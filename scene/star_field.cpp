@@ -95,9 +95,11 @@ double StarFieldRadius() { return field.radius; }
 int LiveStarCount() { return field.liveStars; }
 
 void ComputeStarFieldExtents() {
-    field.spawnHalfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
-    field.spawnHalfWidth = GetRenderAspect() * field.spawnHalfHeight;
-    field.radius = std::sqrt(field.spawnHalfWidth * field.spawnHalfWidth + field.spawnHalfHeight * field.spawnHalfHeight);
+    const double halfHeight = std::tan(DegToRad(Camera.FovY() * 0.5)) * kStarBirthDistance;
+    const double halfWidth = GetRenderAspect() * halfHeight;
+    field.spawnHalfWidth = halfWidth;
+    field.spawnHalfHeight = halfHeight;
+    field.radius = std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight);
     if (CameraRollModeFromSetting(CameraRotateEnum.Get()) != CameraRollMode::None) {
         // The view may roll: cover every rolled view with the square around it.
         field.spawnHalfWidth = field.radius;
