@@ -52,7 +52,9 @@ struct CommandLine {
 // Windows switches (/ or -, any case): /s, /p ID, /p:ID, /c, /c:ID, /a [ID].
 // XScreenSaver options (- or --): -root, -window-id ID, -window, -fps, and
 // the ignored -install, -noinstall, -mono, -visual V, -delay N. -window-id
-// wins over -root. Arguments after argv[0] only.
+// wins over -root. --help, --version and --install-xscreensaver end the
+// reading. With --render anywhere the whole line is a render's
+// (main/render_command_line.h). Arguments after argv[0] only.
 CommandLine ParseCommandLine(int argc, const char* const argv[]);
 
 // A window id in decimal or 0x hexadecimal; nullopt for anything else,
