@@ -29,9 +29,20 @@
 namespace skyloom {
 
 namespace {
-CreditsFade credits;
-bool bailArmed = true;
-bool sceneSetUp = false;
+
+// What the GL window keeps between its messages; one per process, as there
+// is one GL window.
+struct GlWindowState {
+    CreditsFade credits;
+    // The automatic close has not fired yet.
+    bool bailArmed = true;
+    // The first Size has set the scene up.
+    bool sceneSetUp = false;
+
+    void Reset() { *this = GlWindowState{}; }
+};
+
+GlWindowState glw;
 
 // Pointer motion this soon after the start is the user settling the mouse.
 constexpr double kMotionGraceSeconds = 1.0;
@@ -53,8 +64,7 @@ void CreateGlWindowState() {
     // No frame of a running saver legitimately takes a whole second.
     SetFrameStallLimit(1.0);
     StartFrameClock();
-    credits = CreditsFade{};
-    bailArmed = true;
+    glw.Reset();
 
     // Under a daemon or in someone else's window the screen is not ours.
     if (CurrentSaverMode() == SaverMode::FullScreen) {
@@ -93,11 +103,11 @@ void SetupScene() {
 
 void SizeGlWindow(int32_t width, int32_t height) {
     SetRenderSize(width, height);
-    if (!sceneSetUp) {
+    if (!glw.sceneSetUp) {
         ConfigureCamera();
         SetupViewport();
         SetupScene();
-        sceneSetUp = true;
+        glw.sceneSetUp = true;
         return;
     }
     // The scene exists already: only the view and the star-field extents
@@ -112,11 +122,11 @@ void UpdateFrame() {
     SpawnStars();
     SpawnNebulae();
     UpdateSceneNodes();
-    AdvanceCreditsFade(credits, FrameSeconds());
+    AdvanceCreditsFade(glw.credits, FrameSeconds());
     // Closes this saver only; a preview's, a daemon's or a render's end is
     // decided by whoever started it.
-    if (BailCountdownEnds(CurrentSaverMode()) && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
-        bailArmed = false;
+    if (BailCountdownEnds(CurrentSaverMode()) && AutomaticCloseDue(glw.bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+        glw.bailArmed = false;
         PostCloseMessage();
     }
 }
@@ -152,7 +162,7 @@ void DestroyGlWindowState() {
     ReleaseSunTextures();
     ReleaseFlareTextures();
     ReleaseGlContext();
-    sceneSetUp = false;
+    glw.sceneSetUp = false;
     RestoreMonitorPowerSaving();
 }
 }  // namespace
@@ -181,7 +191,7 @@ MessageResult GlWindowProc(const WindowEvent& event) {
     }
 }
 
-double CreditsIntensity() { return credits.intensity; }
+double CreditsIntensity() { return glw.credits.intensity; }
 
 void AdvanceCreditsFade(CreditsFade& fade, double frameSeconds) {
     fade.intensity += frameSeconds * fade.rate;
