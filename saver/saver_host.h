@@ -11,9 +11,6 @@
 
 namespace skyloom {
 
-// Set while running as a preview inside another program's window.
-extern bool fChildPreview;
-
 SaverMode CurrentSaverMode();
 
 // The display's monitors; empty when the display cannot list them.

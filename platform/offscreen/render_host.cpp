@@ -1,8 +1,8 @@
 #include "platform/offscreen/render_host.h"
 
 #include "config/language_tables.h"
+#include "objects/desktop_fade.h"
 #include "objects/nebula.h"
-#include "platform/x11/desktop_capture.h"
 #include "platform/offscreen/offscreen_gl.h"
 #include "saver/saver_host.h"
 #include "scene/clock_source.h"

@@ -1,25 +1,11 @@
 #pragma once
 
-// The picture of the desktop the saver opens on, taken by the platform layer
-// before the saver covers the screen. No window-system types here: the
-// desktop fade reads the picture through these functions.
+// The picture of the desktop the saver opens on, taken before the saver
+// covers the screen and kept for the desktop fade (StoreDesktopPicture).
 
 #include <cstdint>
-#include <vector>
 
 namespace skyloom {
-
-// 24-bit rows of blue, green, red, the bottom row first, each row padded to
-// a multiple of 4 bytes: the layout of a device-independent bitmap.
-struct DesktopPicture {
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t rowStride = 0;
-    std::vector<uint8_t> bgr;
-};
-
-// width * 3 rounded up to a multiple of 4.
-int32_t DesktopRowStride(int32_t width);
 
 // Full screen and window mode: reads the area (x, y, width, height), in
 // root-window coordinates, as the screen shows it now, and keeps it for the
@@ -41,12 +27,5 @@ bool CaptureDaemonScreenshot(uint32_t window);
 // a true value (True, Yes, On or 1, in any case); false without the file or
 // the line, as the daemon's packaged default is False.
 bool DaemonAllowsDesktopGrab(const char* path);
-
-// Replaces the kept picture.
-void StoreDesktopPicture(DesktopPicture picture);
-bool HasDesktopPicture();
-// Hands the kept picture over (empty when none) and keeps nothing.
-DesktopPicture TakeDesktopPicture();
-void DiscardDesktopPicture();
 
 }  // namespace skyloom

@@ -24,6 +24,7 @@
 #include "saver/gl_window.h"
 #include "saver/music_player.h"
 #include "saver/overlay_pass.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 
 #include <GL/glx.h>
@@ -43,8 +44,6 @@
 #include <system_error>
 
 namespace skyloom {
-
-bool fChildPreview = false;
 
 namespace {
 

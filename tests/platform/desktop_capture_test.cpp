@@ -6,7 +6,7 @@
 
 #include "objects/desktop_fade.h"
 #include "platform/x11/desktop_capture.h"
-#include "saver/saver_host.h"
+#include "scene/render_size.h"
 #include "settings/settings.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
