@@ -1,6 +1,5 @@
 #include "saver/api_result.h"
 
-#include "config/message_box.h"
 #include "saver/saver_host.h"
 #include "saver/fatal_exit.h"
 
@@ -24,9 +23,9 @@ void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName
     std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, lastApiError);
     // Restore the screen first, so the box can be seen and answered.
     RunEmergencyTeardown();
-    const SaverMode mode = CurrentSaverMode();
+    const SaverMode mode = Host().CurrentSaverMode();
     if (mode == SaverMode::FullScreen || mode == SaverMode::Window) {
-        ShowMessageBox(text, MessageKind::Error);
+        Host().ShowMessageBox(text, MessageKind::Error);
     } else {
         std::fprintf(stderr, "Skyloom: %s\n", text);
     }

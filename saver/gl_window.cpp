@@ -23,6 +23,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -47,10 +48,19 @@ GlWindowState glw;
 // Pointer motion this soon after the start is the user settling the mouse.
 constexpr double kMotionGraceSeconds = 1.0;
 
+// The host was told so, or the user asked with SKYLOOM_ASSUME_ACCELERATED=1.
+bool AccelerationAssumed() {
+    if (Host().AcceleratedRenderingForced()) {
+        return true;
+    }
+    const char* value = std::getenv("SKYLOOM_ASSUME_ACCELERATED");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
 void CreateGlWindowState() {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     bool accelerated = !IsSoftwareRenderer(renderer);
-    if (!accelerated && AcceleratedRenderingForced()) {
+    if (!accelerated && AccelerationAssumed()) {
         std::fprintf(stderr, "Skyloom: treating the software renderer \"%s\" as accelerated.\n",
                      renderer != nullptr ? renderer : "unknown");
         accelerated = true;
@@ -67,8 +77,8 @@ void CreateGlWindowState() {
     glw.Reset();
 
     // Under a daemon or in someone else's window the screen is not ours.
-    if (CurrentSaverMode() == SaverMode::FullScreen) {
-        SuspendMonitorPowerSaving(DisplayMonitorPower());
+    if (Host().CurrentSaverMode() == SaverMode::FullScreen) {
+        SuspendMonitorPowerSaving(Host().DisplayMonitorPower());
     }
 }
 
@@ -93,7 +103,7 @@ void SetupScene() {
 
     if (VsyncEnabled.Get() == 0) {
         // Without a listed way to change it the driver's interval stays.
-        DisableSwapInterval();
+        Host().DisableSwapInterval();
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -125,9 +135,10 @@ void UpdateFrame() {
     AdvanceCreditsFade(glw.credits, FrameSeconds());
     // Closes this saver only; a preview's, a daemon's or a render's end is
     // decided by whoever started it.
-    if (BailCountdownEnds(CurrentSaverMode()) && AutomaticCloseDue(glw.bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+    if (BailCountdownEnds(Host().CurrentSaverMode()) &&
+        AutomaticCloseDue(glw.bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
         glw.bailArmed = false;
-        PostCloseMessage();
+        Host().PostCloseMessage();
     }
 }
 
@@ -149,7 +160,7 @@ void PaintFrame() {
     MarkRenderDone();
     // Read before the swap: afterwards the back buffer's contents are undefined.
     CapturePendingScreenshots();
-    SwapGlBuffers();
+    Host().SwapGlBuffers();
     // Once the flight shows; the player starts beside the frame loop.
     StartConfiguredMusic();
 }
@@ -161,7 +172,7 @@ void DestroyGlWindowState() {
     ReleaseDesktopTexture();
     ReleaseSunTextures();
     ReleaseFlareTextures();
-    ReleaseGlContext();
+    Host().ReleaseGlContext();
     glw.sceneSetUp = false;
     RestoreMonitorPowerSaving();
 }

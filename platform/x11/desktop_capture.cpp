@@ -197,7 +197,7 @@ Pixmap DaemonScreenshot(Display* display, Window window) {
 
 bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height) {
     Display* display = SaverDisplay();
-    if (!DesktopFadeRequested() || display == nullptr) {
+    if (display == nullptr) {
         return false;
     }
     const int screen = DefaultScreen(display);
@@ -212,7 +212,7 @@ bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 bool CaptureDaemonScreenshot(uint32_t window) {
     Display* display = SaverDisplay();
-    if (!DesktopFadeRequested() || display == nullptr) {
+    if (display == nullptr) {
         return false;
     }
     const char* home = std::getenv("HOME");

@@ -2,6 +2,8 @@
 
 // The picture of the desktop the saver opens on, taken before the saver
 // covers the screen and kept for the desktop fade (StoreDesktopPicture).
+// Taken only when the saver asks for it: whether the fade is wanted is the
+// saver's to say.
 
 #include <cstdint>
 
@@ -11,8 +13,8 @@ namespace skyloom {
 // root-window coordinates, as the screen shows it now, and keeps it for the
 // desktop fade. Call it before the saver maps its own windows: afterwards
 // the area shows the saver's black window. Parts of the area beyond the
-// screen stay black. Needs the saver's display; does nothing and returns
-// false when the desktop fade is not requested or the area cannot be read.
+// screen stay black. Needs the saver's display; returns false when the area
+// cannot be read.
 bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Under XScreenSaver (-root): the screenshot the daemon keeps as a pixmap in
@@ -20,7 +22,7 @@ bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height);
 // window's area on the screen. Only when the user lets screen savers show
 // the desktop (grabDesktopImages in ~/.xscreensaver): on a locked screen the
 // picture would reveal what was left on it. False, keeping nothing, when not
-// allowed, not requested or not available.
+// allowed or not available.
 bool CaptureDaemonScreenshot(uint32_t window);
 
 // Whether the XScreenSaver settings file at path sets grabDesktopImages to

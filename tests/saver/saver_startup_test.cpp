@@ -6,6 +6,7 @@
 #include "scene/random.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "tests/support/test_saver_host.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,7 @@ TEST(ApiResultDeathTest, FailureNamesTheCallAndEndsThroughTheEmergencyTeardown) 
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            testing::TestSaverHost host(SaverMode::Render);
             AddEmergencyTeardown(ReportTeardown);
             SetLastApiError(8);
             CheckApiResult(0, 0, "glXCreateContext");
