@@ -7,20 +7,12 @@
 
 namespace skyloom {
 
-namespace {
-uint32_t lastApiError = 0;
-}  // namespace
-
-void SetLastApiError(uint32_t error) { lastApiError = error; }
-
-uint32_t LastApiError() { return lastApiError; }
-
-void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName) {
+void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName, uint32_t error) {
     if (result != failureValue) {
         return;
     }
     char text[256];
-    std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, lastApiError);
+    std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, error);
     // Restore the screen first, so the box can be seen and answered.
     RunEmergencyTeardown();
     const SaverMode mode = Host().CurrentSaverMode();

@@ -9,6 +9,7 @@
 
 #include <time.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -27,19 +28,24 @@ Atom RunningSaverSelection() {
     return XInternAtom(fw.display, name.c_str(), False);
 }
 
-// 0 when the server refused it; the error is then the last API error.
-Window CreateOwnHostWindow(int x, int y, int width, int height, bool overrideRedirect, long eventMask) {
+// 0, with the X error, when the server refused it.
+struct HostWindow {
+    Window window = 0;
+    uint32_t error = 0;
+};
+
+HostWindow CreateOwnHostWindow(int x, int y, int width, int height, bool overrideRedirect, long eventMask) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(fw.display, fw.screen);
     attributes.override_redirect = overrideRedirect ? True : False;
     attributes.event_mask = eventMask;
     XErrorTrap trap(fw.display);
-    SetLastApiError(0);
     const Window window =
         XCreateWindow(fw.display, fw.root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
                       CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
                       &attributes);
-    return trap.Sync() == 0 ? window : 0;
+    const int error = trap.Sync();
+    return HostWindow{error == 0 ? window : 0, static_cast<uint32_t>(error)};
 }
 
 void HideCursor() {
@@ -96,8 +102,9 @@ bool CreateFullScreenHost() {
         return false;
     }
     const long mask = KeyPressMask | ButtonPressMask | PointerMotionMask | StructureNotifyMask | VisibilityChangeMask;
-    fw.host = CreateOwnHostWindow(0, 0, DisplayWidth(fw.display, fw.screen), DisplayHeight(fw.display, fw.screen), true,
-                                  mask);
+    const HostWindow created = CreateOwnHostWindow(0, 0, DisplayWidth(fw.display, fw.screen),
+                                                   DisplayHeight(fw.display, fw.screen), true, mask);
+    fw.host = created.window;
     if (fw.host != 0) {
         XSetSelectionOwner(fw.display, selection, fw.host, CurrentTime);
     }
@@ -105,7 +112,7 @@ bool CreateFullScreenHost() {
     // own, which the server does not serve while it is grabbed.
     XUngrabServer(fw.display);
     XFlush(fw.display);
-    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow", created.error);
     SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);
@@ -118,8 +125,10 @@ bool CreateFullScreenHost() {
 }
 
 void CreateDesktopWindowHost() {
-    fw.host = CreateOwnHostWindow(0, 0, kWindowModeWidth, kWindowModeHeight, false, KeyPressMask | StructureNotifyMask);
-    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow");
+    const HostWindow created =
+        CreateOwnHostWindow(0, 0, kWindowModeWidth, kWindowModeHeight, false, KeyPressMask | StructureNotifyMask);
+    fw.host = created.window;
+    CheckApiResult(static_cast<intptr_t>(fw.host), 0, "XCreateWindow", created.error);
     SetWindowNames(fw.host);
     fw.ownsHost = true;
     fw.hostDepth = DefaultDepth(fw.display, fw.screen);

@@ -99,8 +99,7 @@ TEST_F(MonitorPowerDeathTest, FatalApiFailureRestoresItBeforeExiting) {
             FakeMonitorPower power(true);
             power.reportChanges = true;
             SuspendMonitorPowerSaving(power);
-            SetLastApiError(11);
-            CheckApiResult(0, 0, "glXMakeCurrent");
+            CheckApiResult(0, 0, "glXMakeCurrent", 11);
         },
         ::testing::ExitedWithCode(1), "power saving off\n.*power saving on\n.*glXMakeCurrent failed: Error 11\\.");
 }

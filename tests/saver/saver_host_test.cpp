@@ -64,8 +64,7 @@ TEST(SaverHostDeathTest, AFailedCallShowsABoxOnlyWhereTheSaverOwnsTheScreen) {
         EXPECT_EXIT(
             {
                 TestSaverHost host(c.mode);
-                SetLastApiError(5);
-                CheckApiResult(0, 0, "glXMakeCurrent");
+                CheckApiResult(0, 0, "glXMakeCurrent", 5);
             },
             ::testing::ExitedWithCode(1), c.output)
             << static_cast<int>(c.mode);

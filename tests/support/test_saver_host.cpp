@@ -19,6 +19,9 @@ MonitorPowerControl& TestSaverHost::DisplayMonitorPower() {
     return none;
 }
 
-void TestSaverHost::ShowMessageBox(const char* text, MessageKind) { std::fprintf(stderr, "message box: %s\n", text); }
+void TestSaverHost::ShowMessageBox(const char* text, MessageKind) {
+    ++messagesShown;
+    std::fprintf(stderr, "message box: %s\n", text);
+}
 
 }  // namespace skyloom::testing

@@ -40,6 +40,7 @@ public:
     int glWindowsCreated = 0;
     ScreenRect glWindowRect;
     bool pictureWanted = false;
+    int messagesShown = 0;
 
 private:
     SaverMode mode_;
