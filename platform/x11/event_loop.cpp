@@ -81,29 +81,58 @@ void FollowScreenSize(XEvent& event) {
     ScreenSaverProc(size);
 }
 
+// Keys go to the saver window; buttons and motion to the window under them.
+void HandleInput(XEvent& event) {
+    switch (event.type) {
+    case KeyPress: {
+        WindowEvent key{WindowMessage::KeyDown};
+        key.key = KeyCodeForKeysym(XLookupKeysym(&event.xkey, 0));
+        ScreenSaverProc(key);
+        break;
+    }
+    case ButtonPress: {
+        WindowEvent button{WindowMessage::MouseButton};
+        button.x = event.xbutton.x_root;
+        button.y = event.xbutton.y_root;
+        Dispatch(event.xbutton.window, button);
+        break;
+    }
+    default: {
+        WindowEvent motion{WindowMessage::MouseMove};
+        motion.x = event.xmotion.x_root;
+        motion.y = event.xmotion.y_root;
+        Dispatch(event.xmotion.window, motion);
+        break;
+    }
+    }
+}
+
+// A window moved in the root's stack, the saver window resized (the GL
+// window follows it where it fills it), or the GL window resized.
+void HandleConfigure(const XConfigureEvent& configure) {
+    const bool glSizeDiffers = configure.width != fw.glWidth || configure.height != fw.glHeight;
+    if (configure.event == fw.root) {
+        NoteTopLevelChange(configure.event, configure.window);
+    } else if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() && glSizeDiffers) {
+        XResizeWindow(fw.display, fw.glWindow, static_cast<unsigned>(configure.width),
+                      static_cast<unsigned>(configure.height));
+    } else if (configure.window == fw.glWindow && glSizeDiffers) {
+        fw.glWidth = configure.width;
+        fw.glHeight = configure.height;
+        WindowEvent size{WindowMessage::Size};
+        size.width = configure.width;
+        size.height = configure.height;
+        GlWindowProc(size);
+    }
+}
+
 void HandleEvent(XEvent& event) {
     switch (event.type) {
     case KeyPress:
-        if (TakesInput()) {
-            WindowEvent key{WindowMessage::KeyDown};
-            key.key = KeyCodeForKeysym(XLookupKeysym(&event.xkey, 0));
-            ScreenSaverProc(key);
-        }
-        break;
     case ButtonPress:
-        if (TakesInput()) {
-            WindowEvent button{WindowMessage::MouseButton};
-            button.x = event.xbutton.x_root;
-            button.y = event.xbutton.y_root;
-            Dispatch(event.xbutton.window, button);
-        }
-        break;
     case MotionNotify:
         if (TakesInput()) {
-            WindowEvent motion{WindowMessage::MouseMove};
-            motion.x = event.xmotion.x_root;
-            motion.y = event.xmotion.y_root;
-            Dispatch(event.xmotion.window, motion);
+            HandleInput(event);
         }
         break;
     case VisibilityNotify:
@@ -117,25 +146,9 @@ void HandleEvent(XEvent& event) {
     case CirculateNotify:
         NoteTopLevelChange(event.xcirculate.event, event.xcirculate.window);
         break;
-    case ConfigureNotify: {
-        const XConfigureEvent& configure = event.xconfigure;
-        if (configure.event == fw.root) {
-            NoteTopLevelChange(configure.event, configure.window);
-        } else if (configure.window == fw.host && fw.glWindow != 0 && GlWindowFollowsHost() &&
-                   (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
-            XResizeWindow(fw.display, fw.glWindow, static_cast<unsigned>(configure.width),
-                          static_cast<unsigned>(configure.height));
-        } else if (configure.window == fw.glWindow &&
-                   (configure.width != fw.glWidth || configure.height != fw.glHeight)) {
-            fw.glWidth = configure.width;
-            fw.glHeight = configure.height;
-            WindowEvent size{WindowMessage::Size};
-            size.width = configure.width;
-            size.height = configure.height;
-            GlWindowProc(size);
-        }
+    case ConfigureNotify:
+        HandleConfigure(event.xconfigure);
         break;
-    }
     case DestroyNotify:
         // The preview area closed, the daemon dropped its window, or someone
         // destroyed ours: nothing left to draw on.
@@ -203,12 +216,37 @@ void EndHungSaver(int64_t stuckMs) {
     FatalExit(1);
 }
 
+// Frames are watched for hangs once the first is done: that one compiles
+// most shaders.
+struct HangWatch {
+    int64_t timeoutMs = FrameTimeoutMsFromEnvironment();
+    std::optional<FrameWatchdog> watchdog;
+};
+
+void PaintFrame(HangWatch& hang) {
+    KeepOnTop();
+    if (hang.watchdog) {
+        hang.watchdog->FrameStarted();
+    }
+    GlWindowProc(WindowEvent{WindowMessage::Paint});
+    if (hang.watchdog) {
+        hang.watchdog->FrameEnded();
+        return;
+    }
+    if (hang.timeoutMs > 0) {
+        try {
+            hang.watchdog.emplace(hang.timeoutMs, EndHungSaver);
+        } catch (const std::system_error&) {
+            std::fprintf(stderr, "Skyloom: cannot watch for hung frames; a hung display keeps the saver.\n");
+            hang.timeoutMs = 0;
+        }
+    }
+}
+
 }  // namespace
 
 void RunEventLoop() {
-    int64_t frameTimeoutMs = FrameTimeoutMsFromEnvironment();
-    // Armed once the first frame is done: that one compiles most shaders.
-    std::optional<FrameWatchdog> watchdog;
+    HangWatch hang;
     while (!fw.loopEnded) {
         DrainXEvents();
         if (fw.loopEnded) {
@@ -226,21 +264,7 @@ void RunEventLoop() {
             const int64_t now = MonotonicNs();
             if (fw.pacer.TimeUntilDue(now) == 0) {
                 fw.pacer.FrameStarted(now);
-                KeepOnTop();
-                if (watchdog) {
-                    watchdog->FrameStarted();
-                }
-                GlWindowProc(WindowEvent{WindowMessage::Paint});
-                if (watchdog) {
-                    watchdog->FrameEnded();
-                } else if (frameTimeoutMs > 0) {
-                    try {
-                        watchdog.emplace(frameTimeoutMs, EndHungSaver);
-                    } catch (const std::system_error&) {
-                        std::fprintf(stderr, "Skyloom: cannot watch for hung frames; a hung display keeps the saver.\n");
-                        frameTimeoutMs = 0;
-                    }
-                }
+                PaintFrame(hang);
             }
         }
         if (!fw.loopEnded) {

@@ -4,47 +4,49 @@
 // main() (main/main.cpp) calls RunSaverFramework (main/saver_dispatch.cpp),
 // which parses the command line and picks a host for the mode:
 //
-//   --help, --version, --install-xscreensaver: printed or done, no host.
-//   --render:  RunRender (platform/offscreen) installs a RenderHost and
+//   --help, --version, --install-xscreensaver: done at once, no host.
+//   --render   RunRender (platform/offscreen) installs a RenderHost and
 //              drives GlWindowProc itself: CreateGlWindow sends Create and
-//              Size, each frame is one Paint and the swap writes the PNG,
+//              Size, each frame is one Paint whose swap writes the PNG, and
 //              DestroySaverWindow sends Destroy. No display, no events.
-//   /c:        installs X11SaverHost; ScreenSaverConfigureDialog runs
-//              CommonStartup, then Host().RunConfigurationSheet, the dialog.
-//   the saver modes: installs X11SaverHost and calls one run of this file.
+//   /c         installs X11SaverHost; ScreenSaverConfigureDialog runs
+//              CommonStartup, then Host().RunConfigurationSheet (the dialog).
+//   the saver  installs X11SaverHost and calls one run of this file.
 //
-// Each saver run opens the display (StartFramework), then makes or adopts
-// its saver window:
+// Each run opens the display (StartFramework), then makes or adopts its
+// saver window:
 //
 //   full screen  RunFullScreenSaver: CreateFullScreenHost (one saver per
-//                screen, else the running one is raised and we leave), then
-//                QueryPointerOrigin for the motion that ends the saver.
+//                screen: a running one is raised and we leave), then
+//                StartInputWatch(QueryPointerOrigin()).
 //   window       RunWindowSaver: CreateDesktopWindowHost.
 //   preview      RunPreviewSaver: fChildPreview, AdoptForeignHost.
 //   root         RunRootSaver: AdoptForeignHost of the daemon's window or
-//                the root window.
+//                of the root window.
 //
-// and goes on in RunSaverWindow: ScreenSaverProc(Create) starts the saver
-// (CommonStartup, music readied) and calls Host().CreateGlWindow, which
-// takes the desktop picture when asked, creates the GL window and its
-// context (x11::CreateGlWindow) and sends GlWindowProc Create and Size; the
-// first Size sets the scene up. ShowSaverWindow maps the window (full
-// screen: raised, keyboard and pointer grabbed), then RunEventLoop:
+// RunSaverWindow goes on: ScreenSaverProc(Create) starts the saver
+// (CommonStartup, the music readied; a refusal ends the run with 1) and
+// calls Host().CreateGlWindow: x11::CreateGlWindow takes the desktop
+// picture when asked, creates the GL window and its context and sends
+// GlWindowProc Create and Size (the first Size sets the scene up). Then
+// ShowSaverWindow maps it (full screen: raised, input grabbed) and
+// RunEventLoop runs:
 //
-//   X events   HandleEvent: keys, buttons and motion go to ScreenSaverProc
-//              or GlWindowProc and on to DefScreenSaverProc, which posts a
-//              Close for input that ends the saver; a screen change sends
-//              ScreenSaverProc Size, which moves the GL window.
-//   each frame GlWindowProc(Paint): update, render, screenshots, swap.
-//   a Close    (posted, a termination signal, a vanished window):
-//              ScreenSaverProc(Close) -> DefScreenSaverProc ->
-//              Host().DestroySaverWindow.
+//   X events    HandleEvent: keys, buttons and motion go to ScreenSaverProc
+//               or GlWindowProc and on to DefScreenSaverProc, which posts a
+//               Close for input that ends the saver; a screen change sends
+//               ScreenSaverProc Size, which moves the GL window, and its
+//               ConfigureNotify sends GlWindowProc Size.
+//   each frame  GlWindowProc(Paint), when the pacer says it is due.
+//   a Close     posted, or a termination signal or a vanished window:
+//               ScreenSaverProc(Close) -> DefScreenSaverProc ->
+//               Host().DestroySaverWindow.
 //
 // Teardown: DestroySaverWindow unmaps, sends GlWindowProc Destroy (scene
 // down, context released, monitor power restored) and ScreenSaverProc
-// Destroy, destroys the windows and ends the loop; RunSaverWindow then
-// closes the music player and the display. Fatal failures instead go
-// through CheckApiResult or FatalExit and the emergency teardown.
+// Destroy, destroys the windows and ends the loop; RunSaverWindow closes
+// the music player and the display. Fatal failures go through
+// CheckApiResult or FatalExit and the emergency teardown instead.
 
 #include "platform/x11/saver_framework.h"
 
