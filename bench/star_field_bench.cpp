@@ -15,7 +15,6 @@
 #include "bench/support/bench_options.h"
 #include "bench/support/figures.h"
 #include "platform/offscreen/offscreen_gl.h"
-#include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "saver/font.h"
 #include "scene/frame_clock.h"

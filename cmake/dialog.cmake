@@ -1,6 +1,6 @@
 # The configuration dialog, in Qt 6 Widgets. Qt stays inside this library:
-# the saver reaches it only through the Qt-free config/configure_sheet_entry.h
-# and config/message_box.h.
+# the X11 host reaches it only through the Qt-free
+# config/configure_sheet_entry.h and config/message_box.h.
 find_package(Qt6 REQUIRED COMPONENTS Widgets Network Test)
 
 file(GLOB SKYLOOM_DIALOG_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/config/dialog/*.cpp)
@@ -9,7 +9,7 @@ add_library(skyloom_dialog STATIC ${SKYLOOM_DIALOG_SOURCES})
 # otherwise close a dependency cycle with them.
 set_target_properties(skyloom_dialog PROPERTIES AUTOMOC ON AUTOGEN_ORIGIN_DEPENDS OFF)
 # Qt is private: the core's users link it but never compile against it.
-target_link_libraries(skyloom_dialog PUBLIC skyloom_core skyloom_platform PRIVATE Qt6::Widgets Qt6::Network)
+target_link_libraries(skyloom_dialog PUBLIC skyloom_core PRIVATE Qt6::Widgets Qt6::Network)
 
 # The build date the Introduction page shows, fixed when configuring. Only
 # intro_page.cpp includes the header, which is rewritten only when the date
@@ -44,14 +44,8 @@ qt_add_resources(skyloom_dialog skyloom_dialog_icons
     ${SKYLOOM_ICON_DIR}/128x128/apps/skyloom.png
     ${SKYLOOM_ICON_DIR}/256x256/apps/skyloom.png)
 
-# The saver's configuration entry and its message boxes live here, so
-# whatever links the core links the dialog too (static libraries: only what
-# is called is pulled in).
-target_link_libraries(skyloom_core INTERFACE skyloom_dialog)
-set_property(TARGET skyloom_dialog PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
-if(TARGET skyloom)
-  target_link_libraries(skyloom PRIVATE skyloom_dialog)
-endif()
+# The X11 host's message boxes and configuration window live here.
+target_link_libraries(skyloom_platform PUBLIC skyloom_dialog)
 
 # Tests: QtTest on Qt's offscreen platform, one ctest entry per test file,
 # each in its own isolated HOME and XDG folders.
@@ -60,14 +54,13 @@ if(SKYLOOM_DIALOG_TEST_SOURCES)
   # Stands in for `skyloom /c` in the tests that need a second process:
   # CommonStartup, then the configuration window.
   add_executable(skyloom_test_sheet_runner ${CMAKE_SOURCE_DIR}/tests/config/dialog/sheet_runner.cpp)
-  target_link_libraries(skyloom_test_sheet_runner PRIVATE skyloom_dialog skyloom_platform skyloom_core)
+  target_link_libraries(skyloom_test_sheet_runner PRIVATE skyloom_dialog skyloom_core)
 
   add_executable(tests_dialog ${SKYLOOM_DIALOG_TEST_SOURCES}
                  ${CMAKE_SOURCE_DIR}/tests/config/dialog/dialog_test_main.cpp
                  ${CMAKE_SOURCE_DIR}/tests/config/dialog/dialog_test_support.cpp)
   set_target_properties(tests_dialog PROPERTIES AUTOMOC ON)
-  target_link_libraries(tests_dialog PRIVATE skyloom_dialog skyloom_platform skyloom_core
-                        Qt6::Widgets Qt6::Network Qt6::Test)
+  target_link_libraries(tests_dialog PRIVATE skyloom_dialog skyloom_core Qt6::Widgets Qt6::Network Qt6::Test)
   add_dependencies(tests_dialog skyloom_test_sheet_runner)
   target_include_directories(tests_dialog PRIVATE ${SKYLOOM_BUILD_DATE_DIR})
   target_compile_definitions(tests_dialog PRIVATE

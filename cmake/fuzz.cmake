@@ -8,18 +8,18 @@ if(SKYLOOM_FUZZ)
     message(FATAL_ERROR "SKYLOOM_FUZZ needs clang (libFuzzer); configure with CXX=clang++ or use scripts/fuzz")
   endif()
 
-  # The fuzzers link the core and the platform layer as the other build
-  # parts left them (generated sources, include folders, libraries), but
-  # not the Qt dialog, which none of them reaches and which would double
-  # the build.
+  # The fuzzers link the core, the hosts and main's command line as the
+  # other build parts left them (generated sources, include folders,
+  # libraries), but not the Qt dialog, which none of them reaches and which
+  # would double the build.
   function(skyloom_fuzz_targets)
     set(code_sources)
-    foreach(library skyloom_core skyloom_os skyloom_platform)
+    foreach(library skyloom_core skyloom_os skyloom_platform skyloom_main)
       get_target_property(sources ${library} SOURCES)
       list(APPEND code_sources ${sources})
     endforeach()
     add_library(skyloom_fuzz_code STATIC EXCLUDE_FROM_ALL ${code_sources})
-    foreach(library skyloom_core skyloom_os skyloom_platform)
+    foreach(library skyloom_core skyloom_os skyloom_platform skyloom_main)
       target_include_directories(skyloom_fuzz_code PUBLIC $<TARGET_PROPERTY:${library},INCLUDE_DIRECTORIES>)
       target_compile_definitions(skyloom_fuzz_code PUBLIC $<TARGET_PROPERTY:${library},COMPILE_DEFINITIONS>)
       target_link_libraries(skyloom_fuzz_code PUBLIC

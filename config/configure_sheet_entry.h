@@ -1,6 +1,6 @@
 #pragma once
 
-// No Qt here: the saver side calls this without seeing the toolkit.
+// No Qt here: a host calls this without seeing the toolkit.
 
 namespace skyloom {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-// No Qt here: the saver side calls this without seeing the toolkit.
+// No Qt here: a host calls this without seeing the toolkit.
+
+#include "config/message_kind.h"
 
 namespace skyloom {
-
-enum class MessageKind { Warning, Error };
 
 // Writes "Skyloom: <text>" to standard error, then, when a window can be
 // opened, shows the text (UTF-8) in a modal message box captioned "Skyloom"

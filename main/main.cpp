@@ -1,3 +1,3 @@
-#include "platform/x11/saver_framework.h"
+#include "main/saver_dispatch.h"
 
 int main(int argc, char* argv[]) { return skyloom::RunSaverFramework(argc, argv); }

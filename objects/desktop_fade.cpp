@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/x11/desktop_capture.h"
-#include "saver/saver_host.h"
 #include "scene/frame_clock.h"
 #include "scene/render_size.h"
 #include "scene/unpack_alignment.h"
@@ -23,6 +21,8 @@ constexpr double kFadePerSecond = 0.1;
 // The first frames include the scene set-up; the picture holds still.
 constexpr uint32_t kStillFrames = 3;
 
+DesktopPicture kept;
+
 uint32_t desktopTexture = kNoTexture;
 int32_t textureWidth = 0;
 int32_t textureHeight = 0;
@@ -36,6 +36,20 @@ void DeleteDesktopTexture() {
 }
 
 }  // namespace
+
+int32_t DesktopRowStride(int32_t width) { return (width * 3 + 3) / 4 * 4; }
+
+void StoreDesktopPicture(DesktopPicture picture) { kept = std::move(picture); }
+
+bool HasDesktopPicture() { return kept.width > 0 && kept.height > 0; }
+
+DesktopPicture TakeDesktopPicture() {
+    DesktopPicture picture = std::move(kept);
+    kept = DesktopPicture{};
+    return picture;
+}
+
+void DiscardDesktopPicture() { kept = DesktopPicture{}; }
 
 int32_t NextPowerOfTwo(int32_t n) {
     int32_t p = 1;

@@ -1,11 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "scene/scene_node.h"
 #include "scene/sprites.h"
 
 namespace skyloom {
+
+// The desktop the saver opens on, as the host took it before the saver
+// covered the screen: 24-bit rows of blue, green, red, the bottom row
+// first, each row padded to a multiple of 4 bytes (the layout of a
+// device-independent bitmap).
+struct DesktopPicture {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t rowStride = 0;
+    std::vector<uint8_t> bgr;
+};
+
+// width * 3 rounded up to a multiple of 4.
+int32_t DesktopRowStride(int32_t width);
+
+// The picture kept for the fade until the scene is set up. Store replaces
+// it; Take hands it over (empty when none) and keeps nothing.
+void StoreDesktopPicture(DesktopPicture picture);
+bool HasDesktopPicture();
+DesktopPicture TakeDesktopPicture();
+void DiscardDesktopPicture();
 
 // The smallest power of two not below n; 1 for any n up to 1. Values above
 // 2^30 give 2^30, which no texture size limit admits anyway.
@@ -16,11 +38,11 @@ int32_t NextPowerOfTwo(int32_t n);
 bool DesktopFitsTexture();
 
 // What the settings and the mode say about the desktop fade: not in the
-// preview, FadeFromDesktop on, LowDetail off. The platform layer asks this
-// before it spends time taking the desktop picture.
+// preview, FadeFromDesktop on, LowDetail off. The saver tells its host
+// whether to spend time taking the desktop picture by this.
 bool DesktopFadeRequested();
 
-// Turns the desktop picture the platform layer kept into DesktopTexture:
+// Turns the kept desktop picture into DesktopTexture:
 // RGB texels, NextPowerOfTwo of the render width by NextPowerOfTwo of its
 // height, row 0 at the bottom, the picture's window-sized area in the
 // bottom-left corner. The picture is freed once uploaded. False, with no

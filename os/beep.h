@@ -2,8 +2,8 @@
 
 namespace skyloom {
 
-// Rings the bell of the saver's display at its base volume. Does nothing
-// without a display connection (or once it is lost).
+// Rings the bell of the display named by $DISPLAY at its base volume. Does
+// nothing when that display cannot be reached.
 void Beep();
 
 }  // namespace skyloom

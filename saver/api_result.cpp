@@ -1,6 +1,5 @@
 #include "saver/api_result.h"
 
-#include "config/message_box.h"
 #include "saver/saver_host.h"
 #include "saver/fatal_exit.h"
 
@@ -8,25 +7,17 @@
 
 namespace skyloom {
 
-namespace {
-uint32_t lastApiError = 0;
-}  // namespace
-
-void SetLastApiError(uint32_t error) { lastApiError = error; }
-
-uint32_t LastApiError() { return lastApiError; }
-
-void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName) {
+void CheckApiResult(intptr_t result, intptr_t failureValue, const char* callName, uint32_t error) {
     if (result != failureValue) {
         return;
     }
     char text[256];
-    std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, lastApiError);
+    std::snprintf(text, sizeof text, "%s failed: Error %u.", callName, error);
     // Restore the screen first, so the box can be seen and answered.
     RunEmergencyTeardown();
-    const SaverMode mode = CurrentSaverMode();
+    const SaverMode mode = Host().CurrentSaverMode();
     if (mode == SaverMode::FullScreen || mode == SaverMode::Window) {
-        ShowMessageBox(text, MessageKind::Error);
+        Host().ShowMessageBox(text, MessageKind::Error);
     } else {
         std::fprintf(stderr, "Skyloom: %s\n", text);
     }

@@ -2,7 +2,6 @@
 
 #include "saver/saver_host.h"
 
-
 namespace skyloom {
 
 namespace {
@@ -51,11 +50,11 @@ bool InputEndsSaver(SaverMode mode, const WindowEvent& event, PointerOrigin& ori
 
 MessageResult DefScreenSaverProc(const WindowEvent& event) {
     if (event.message == WindowMessage::Close) {
-        DestroySaverWindow();
+        Host().DestroySaverWindow();
         return 0;
     }
-    if (InputEndsSaver(CurrentSaverMode(), event, pointerOrigin)) {
-        PostCloseMessage();
+    if (InputEndsSaver(Host().CurrentSaverMode(), event, pointerOrigin)) {
+        Host().PostCloseMessage();
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "saver/entry.h"
 
-#include "config/configure_sheet_entry.h"
 #include "config/language_tables.h"
+#include "objects/desktop_fade.h"
 #include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "saver/default_saver_proc.h"
@@ -24,9 +24,9 @@ constexpr int32_t kLastConfigurePage = 2;
 
 // Where the GL window goes in a saver window of this size.
 ScreenRect GlWindowRect(int32_t width, int32_t height) {
-    const bool fullScreen = CurrentSaverMode() == SaverMode::FullScreen;
+    const bool fullScreen = Host().CurrentSaverMode() == SaverMode::FullScreen;
     const ScreenRect client{0, 0, width, height};
-    return ChooseGlWindowRect(fullScreen, fullScreen ? ListMonitors() : std::vector<MonitorInfo>{},
+    return ChooseGlWindowRect(fullScreen, fullScreen ? Host().ListMonitors() : std::vector<MonitorInfo>{},
                               PrimaryMonitorOnly.Get() == 1, client);
 }
 
@@ -37,7 +37,7 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
     const ScreenRect rect = GlWindowRect(event.width, event.height);
     SetRenderSize(rect.width, rect.height);
 
-    displayColorBits = SaverWindowColorBits();
+    displayColorBits = Host().SaverWindowColorBits();
     if (displayColorBits <= 8) {
         // Standard error only: the dialog toolkit cannot draw a box on an
         // 8-bit display either.
@@ -46,8 +46,9 @@ MessageResult CreateSaverWindow(const WindowEvent& event) {
     }
     // Full screen and for a daemon only: never in a preview or a desktop
     // window. The player itself starts after the first frame.
-    PrepareConfiguredMusic(CurrentSaverMode() == SaverMode::FullScreen || CurrentSaverMode() == SaverMode::Root);
-    CreateGlWindow(rect);
+    const SaverMode mode = Host().CurrentSaverMode();
+    PrepareConfiguredMusic(mode == SaverMode::FullScreen || mode == SaverMode::Root);
+    Host().CreateGlWindow(rect, DesktopFadeRequested());
     return 0;
 }
 }  // namespace
@@ -72,13 +73,13 @@ MessageResult ScreenSaverProc(const WindowEvent& event) {
         return CreateSaverWindow(event);
     case WindowMessage::Size:
         // The screen changed: the GL window's own Size follows the move.
-        MoveGlWindow(GlWindowRect(event.width, event.height));
+        Host().MoveGlWindow(GlWindowRect(event.width, event.height));
         return 0;
     case WindowMessage::KeyDown:
         if (event.key == kKeyF1 || event.key == 'F') {
             // No Windows version applies here, so these keys always open the
             // configuration; the key then ends a full-screen saver like any other.
-            OpenConfigurationDetached();
+            Host().OpenConfigurationDetached();
         }
         if (event.key == kKeyF5) {
             // The next frame's picture goes to the first free name in the
@@ -99,7 +100,7 @@ bool RegisterDialogClasses() { return true; }
 
 int ScreenSaverConfigureDialog() {
     CommonStartup();
-    return RunConfigurationSheet();
+    return Host().RunConfigurationSheet();
 }
 
 int32_t DisplayColorBits() { return displayColorBits; }

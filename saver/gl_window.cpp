@@ -23,23 +23,44 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
 namespace skyloom {
 
 namespace {
-CreditsFade credits;
-bool bailArmed = true;
-bool sceneSetUp = false;
+
+// What the GL window keeps between its messages; one per process, as there
+// is one GL window.
+struct GlWindowState {
+    CreditsFade credits;
+    // The automatic close has not fired yet.
+    bool bailArmed = true;
+    // The first Size has set the scene up.
+    bool sceneSetUp = false;
+
+    void Reset() { *this = GlWindowState{}; }
+};
+
+GlWindowState glw;
 
 // Pointer motion this soon after the start is the user settling the mouse.
 constexpr double kMotionGraceSeconds = 1.0;
 
+// The host was told so, or the user asked with SKYLOOM_ASSUME_ACCELERATED=1.
+bool AccelerationAssumed() {
+    if (Host().AcceleratedRenderingForced()) {
+        return true;
+    }
+    const char* value = std::getenv("SKYLOOM_ASSUME_ACCELERATED");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
 void CreateGlWindowState() {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     bool accelerated = !IsSoftwareRenderer(renderer);
-    if (!accelerated && AcceleratedRenderingForced()) {
+    if (!accelerated && AccelerationAssumed()) {
         std::fprintf(stderr, "Skyloom: treating the software renderer \"%s\" as accelerated.\n",
                      renderer != nullptr ? renderer : "unknown");
         accelerated = true;
@@ -53,12 +74,11 @@ void CreateGlWindowState() {
     // No frame of a running saver legitimately takes a whole second.
     SetFrameStallLimit(1.0);
     StartFrameClock();
-    credits = CreditsFade{};
-    bailArmed = true;
+    glw.Reset();
 
     // Under a daemon or in someone else's window the screen is not ours.
-    if (CurrentSaverMode() == SaverMode::FullScreen) {
-        SuspendMonitorPowerSaving(DisplayMonitorPower());
+    if (Host().CurrentSaverMode() == SaverMode::FullScreen) {
+        SuspendMonitorPowerSaving(Host().DisplayMonitorPower());
     }
 }
 
@@ -83,7 +103,7 @@ void SetupScene() {
 
     if (VsyncEnabled.Get() == 0) {
         // Without a listed way to change it the driver's interval stays.
-        DisableSwapInterval();
+        Host().DisableSwapInterval();
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -93,11 +113,11 @@ void SetupScene() {
 
 void SizeGlWindow(int32_t width, int32_t height) {
     SetRenderSize(width, height);
-    if (!sceneSetUp) {
+    if (!glw.sceneSetUp) {
         ConfigureCamera();
         SetupViewport();
         SetupScene();
-        sceneSetUp = true;
+        glw.sceneSetUp = true;
         return;
     }
     // The scene exists already: only the view and the star-field extents
@@ -112,12 +132,13 @@ void UpdateFrame() {
     SpawnStars();
     SpawnNebulae();
     UpdateSceneNodes();
-    AdvanceCreditsFade(credits, FrameSeconds());
+    AdvanceCreditsFade(glw.credits, FrameSeconds());
     // Closes this saver only; a preview's, a daemon's or a render's end is
     // decided by whoever started it.
-    if (BailCountdownEnds(CurrentSaverMode()) && AutomaticCloseDue(bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
-        bailArmed = false;
-        PostCloseMessage();
+    if (BailCountdownEnds(Host().CurrentSaverMode()) &&
+        AutomaticCloseDue(glw.bailArmed, BailCountdownS.Get(), ElapsedSeconds())) {
+        glw.bailArmed = false;
+        Host().PostCloseMessage();
     }
 }
 
@@ -139,7 +160,7 @@ void PaintFrame() {
     MarkRenderDone();
     // Read before the swap: afterwards the back buffer's contents are undefined.
     CapturePendingScreenshots();
-    SwapGlBuffers();
+    Host().SwapGlBuffers();
     // Once the flight shows; the player starts beside the frame loop.
     StartConfiguredMusic();
 }
@@ -151,8 +172,8 @@ void DestroyGlWindowState() {
     ReleaseDesktopTexture();
     ReleaseSunTextures();
     ReleaseFlareTextures();
-    ReleaseGlContext();
-    sceneSetUp = false;
+    Host().ReleaseGlContext();
+    glw.sceneSetUp = false;
     RestoreMonitorPowerSaving();
 }
 }  // namespace
@@ -181,7 +202,7 @@ MessageResult GlWindowProc(const WindowEvent& event) {
     }
 }
 
-double CreditsIntensity() { return credits.intensity; }
+double CreditsIntensity() { return glw.credits.intensity; }
 
 void AdvanceCreditsFade(CreditsFade& fade, double frameSeconds) {
     fade.intensity += frameSeconds * fade.rate;

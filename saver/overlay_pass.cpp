@@ -1,7 +1,6 @@
 #include "saver/overlay_pass.h"
 
 #include "config/language_tables.h"
-#include "saver/saver_host.h"
 #include "saver/entry.h"
 #include "saver/font.h"
 #include "scene/frame_clock.h"

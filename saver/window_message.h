@@ -17,7 +17,7 @@ enum class SaverMode {
 // What the platform layer tells the saver's window procedures. Coordinates
 // are screen (root window) pixels.
 enum class WindowMessage {
-    Create,       // width/height: client size; x/y: the pointer, when pointerKnown
+    Create,       // width/height: client size
     Size,         // width/height: new client size
     Paint,        // run one frame
     KeyDown,      // key: one of the key codes below
@@ -34,7 +34,6 @@ struct WindowEvent {
     uint32_t key = 0;
     int32_t x = 0;
     int32_t y = 0;
-    bool pointerKnown = false;
 };
 
 // Window procedures return what the message's sender needs: 0 for handled,

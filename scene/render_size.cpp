@@ -4,6 +4,8 @@
 
 namespace skyloom {
 
+bool fChildPreview = false;
+
 namespace {
 int32_t renderWidth = 0;
 int32_t renderHeight = 0;

@@ -4,6 +4,9 @@
 
 namespace skyloom {
 
+// Set while running as a preview inside another program's window.
+extern bool fChildPreview;
+
 // Size of the GL window's drawing area, set by the saver window and the GL
 // window, read by every part that places things on screen.
 void SetRenderSize(int32_t width, int32_t height);

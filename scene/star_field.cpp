@@ -1,6 +1,5 @@
 #include "scene/star_field.h"
 
-#include "saver/saver_host.h"
 #include "scene/camera3d.h"
 #include "scene/random.h"
 #include "scene/frame_clock.h"

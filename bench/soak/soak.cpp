@@ -43,6 +43,7 @@
 #include "objects/nebula.h"
 #include "platform/x11/frame_watchdog.h"
 #include "platform/offscreen/offscreen_gl.h"
+#include "platform/offscreen/offscreen_host.h"
 #include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "saver/gl_window.h"
@@ -116,16 +117,16 @@ struct Report {
     std::string failures;
 };
 
-OffscreenGlContext* context = nullptr;
 volatile std::sig_atomic_t stopAsked = 0;
 
 void AskToStop(int) { stopAsked = 1; }
 
-// Hands the frame to the renderer without waiting for it, like the frames a
-// render does not write out.
-void FinishFrame() { glFlush(); }
-void ReleaseContext() { context->Destroy(); }
-const OffscreenSurface kSurface{FinishFrame, ReleaseContext};
+class SoakHost final : public OffscreenHost {
+public:
+    using OffscreenHost::OffscreenHost;
+    // Hands the frame to the renderer without waiting for it.
+    void SwapGlBuffers() override { glFlush(); }
+};
 
 // What the settings let live at once; the scene must never hold more.
 SceneCensus BoundsFromSettings() {
@@ -190,7 +191,7 @@ bool RunScene(const Options& o, const char* scene, bool maximum, Report& r) {
         std::fprintf(stderr, "skyloom_soak: no offscreen GL context of %dx%d\n", o.width, o.height);
         return false;
     }
-    context = &gl;
+    SoakHost host(gl, true);
     RestoreDefaultSettings();
     if (maximum) {
         FactorNumStars.Set(1.0f);
@@ -203,8 +204,7 @@ bool RunScene(const Options& o, const char* scene, bool maximum, Report& r) {
     SetClockSource(clock);
     SeedRandom(o.seed);
     SetNebulaSpawnWaitsForTexture(true);
-    ForceAcceleratedRendering(true);
-    InstallOffscreenSurface(&kSurface);
+    InstallSaverHost(&host);
     GlWindowProc(WindowEvent{WindowMessage::Create});
     WindowEvent size{WindowMessage::Size};
     size.width = o.width;
@@ -237,11 +237,9 @@ bool RunScene(const Options& o, const char* scene, bool maximum, Report& r) {
     }
     r.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     GlWindowProc(WindowEvent{WindowMessage::Destroy});
-    InstallOffscreenSurface(nullptr);
-    ForceAcceleratedRendering(false);
+    InstallSaverHost(nullptr);
     SetNebulaSpawnWaitsForTexture(false);
     UseRealClock();
-    context = nullptr;
 
     CheckBound(r, "scene nodes", r.most.nodes, r.bound.nodes);
     CheckBound(r, "stars", r.most.stars, r.bound.stars);

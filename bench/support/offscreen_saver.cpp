@@ -1,31 +1,26 @@
 #include "bench/support/offscreen_saver.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 
-#include "saver/saver_host.h"
 #include "saver/gl_window.h"
+#include "saver/saver_host.h"
 #include "scene/random.h"
 
 namespace skyloom::bench {
 
 namespace {
 
-OffscreenGlContext* currentContext = nullptr;
+// The saver's procedures and state are one per process.
+bool oneOpen = false;
 double framePeriod = 0.0;
 
 }  // namespace
 
 OffscreenSaver::~OffscreenSaver() { Close(); }
 
-void OffscreenSaver::FinishFrame() { glFinish(); }
-
-void OffscreenSaver::ReleaseContext() { currentContext->Destroy(); }
-
 bool OffscreenSaver::Open(int32_t width, int32_t height, bool takenAsAccelerated, double fps, uint32_t seed) {
     Close();
-    if (currentContext != nullptr) {
+    if (oneOpen) {
         std::fprintf(stderr, "the saver is drawn offscreen once at a time\n");
         return false;
     }
@@ -33,14 +28,13 @@ bool OffscreenSaver::Open(int32_t width, int32_t height, bool takenAsAccelerated
         std::fprintf(stderr, "no offscreen GL context of %dx%d\n", width, height);
         return false;
     }
-    static const OffscreenSurface surface{FinishFrame, ReleaseContext};
-    currentContext = &context_;
+    oneOpen = true;
+    host_.emplace(context_, takenAsAccelerated);
     framePeriod = 1.0 / fps;
     clock_ = SimulatedClockSource();
     SetClockSource(clock_);
     SeedRandom(seed);
-    ForceAcceleratedRendering(takenAsAccelerated);
-    InstallOffscreenSurface(&surface);
+    InstallSaverHost(&*host_);
     GlWindowProc(WindowEvent{WindowMessage::Create});
     WindowEvent size{WindowMessage::Size};
     size.width = width;
@@ -59,12 +53,12 @@ void OffscreenSaver::Close() {
     if (!open_) {
         return;
     }
-    // Destroy releases the context through the surface.
+    // Destroy releases the context through the host.
     GlWindowProc(WindowEvent{WindowMessage::Destroy});
-    InstallOffscreenSurface(nullptr);
-    ForceAcceleratedRendering(false);
+    InstallSaverHost(nullptr);
+    host_.reset();
     UseRealClock();
-    currentContext = nullptr;
+    oneOpen = false;
     open_ = false;
 }
 

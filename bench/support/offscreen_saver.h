@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/offscreen/offscreen_gl.h"
+#include "platform/offscreen/offscreen_host.h"
 #include "scene/clock_source.h"
 
 namespace skyloom::bench {
@@ -27,10 +29,8 @@ public:
     void Close();
 
 private:
-    static void FinishFrame();
-    static void ReleaseContext();
-
     OffscreenGlContext context_;
+    std::optional<OffscreenHost> host_;
     SimulatedClockSource clock_;
     bool open_ = false;
 };

@@ -1,16 +1,15 @@
 #include "platform/offscreen/render_host.h"
 
 #include "config/language_tables.h"
+#include "objects/desktop_fade.h"
 #include "objects/nebula.h"
-#include "platform/x11/desktop_capture.h"
-#include "platform/offscreen/offscreen_gl.h"
+#include "platform/offscreen/offscreen_host.h"
+#include "saver/gl_window.h"
 #include "saver/saver_host.h"
 #include "scene/clock_source.h"
-#include "saver/gl_window.h"
 #include "scene/random.h"
 #include "settings/settings.h"
 
-#include <GL/gl.h>
 #include <png.h>
 
 #include <cerrno>
@@ -31,44 +30,46 @@ constexpr uint32_t kFixedSeed = 20'261'207;
 // exactly 1/fps.
 constexpr int64_t kTicksPerFrame = 1000;
 
-struct RenderRun {
-    const RenderOptions* options = nullptr;
-    OffscreenGlContext context;
-    int64_t frame = 0;
-    int64_t written = 0;
-    bool failed = false;
-    std::vector<uint8_t> rgba;
-    std::vector<uint8_t> rgbRow;
-    std::string path;
+// Writes every options.every-th frame as it is swapped.
+class RenderHost final : public OffscreenHost {
+public:
+    RenderHost(OffscreenGlContext& context, const RenderOptions& options)
+        : OffscreenHost(context, options.assumeAccelerated), options_(options) {}
+
+    void SwapGlBuffers() override {
+        ++frame_;
+        // Every frame is finished as a swap would finish it, also those not
+        // kept: otherwise a threaded software renderer queues frame after
+        // frame of pending drawing, and the process grows by hundreds of MB.
+        OffscreenHost::SwapGlBuffers();
+        if (failed_ || frame_ % options_.every != 0) {
+            return;
+        }
+        path_ = options_.folder;
+        path_ += '/';
+        path_ += RenderFrameName(frame_);
+        if (!Context().ReadPixels(rgba_) ||
+            !WriteRgbaAsPng(path_.c_str(), Context().Width(), Context().Height(), rgba_, rgbRow_)) {
+            std::fprintf(stderr, "\nSkyloom: cannot write %s: %s\n", path_.c_str(), std::strerror(errno));
+            failed_ = true;
+            return;
+        }
+        ++written_;
+    }
+
+    int64_t Frames() const { return frame_; }
+    int64_t Written() const { return written_; }
+    bool Failed() const { return failed_; }
+
+private:
+    const RenderOptions& options_;
+    int64_t frame_ = 0;
+    int64_t written_ = 0;
+    bool failed_ = false;
+    std::vector<uint8_t> rgba_;
+    std::vector<uint8_t> rgbRow_;
+    std::string path_;
 };
-
-RenderRun* run = nullptr;
-
-void SwapRenderedFrame() {
-    RenderRun& r = *run;
-    ++r.frame;
-    // Every frame is finished as a swap would finish it, also those not
-    // kept: otherwise a threaded software renderer queues frame after frame
-    // of pending drawing, and the process grows by hundreds of MB.
-    glFinish();
-    if (r.failed || r.frame % r.options->every != 0) {
-        return;
-    }
-    r.path = r.options->folder;
-    r.path += '/';
-    r.path += RenderFrameName(r.frame);
-    if (!r.context.ReadPixels(r.rgba) ||
-        !WriteRgbaAsPng(r.path.c_str(), r.context.Width(), r.context.Height(), r.rgba, r.rgbRow)) {
-        std::fprintf(stderr, "\nSkyloom: cannot write %s: %s\n", r.path.c_str(), std::strerror(errno));
-        r.failed = true;
-        return;
-    }
-    ++r.written;
-}
-
-void ReleaseRenderContext() { run->context.Destroy(); }
-
-const OffscreenSurface kRenderSurface{SwapRenderedFrame, ReleaseRenderContext};
 
 struct PngReadCleanup {
     png_structp png = nullptr;
@@ -221,14 +222,13 @@ int RunRender(const RenderOptions& options) {
         StoreDesktopPicture(std::move(picture));
     }
 
-    RenderRun state;
-    state.options = &options;
-    if (!state.context.Create(options.width, options.height)) {
+    OffscreenGlContext context;
+    if (!context.Create(options.width, options.height)) {
         std::fprintf(stderr, "Skyloom: no offscreen OpenGL context of %dx%d (EGL surfaceless).\n", options.width,
                      options.height);
         return 1;
     }
-    run = &state;
+    RenderHost host(context, options);
 
     SimulatedClockSource clock(static_cast<int64_t>(options.fps) * kTicksPerFrame);
     SetClockSource(clock);
@@ -237,18 +237,12 @@ int RunRender(const RenderOptions& options) {
     // Texts without the start-up's language choice, which writes settings.
     ReloadTexts();
     SetNebulaSpawnWaitsForTexture(true);
-    ForceAcceleratedRendering(options.assumeAccelerated);
-    InstallOffscreenSurface(&kRenderSurface);
+    InstallSaverHost(&host);
 
-    GlWindowProc(WindowEvent{WindowMessage::Create});
-    WindowEvent size{WindowMessage::Size};
-    size.width = options.width;
-    size.height = options.height;
-    GlWindowProc(size);
-
+    host.CreateGlWindow(ScreenRect{0, 0, options.width, options.height}, DesktopFadeRequested());
     const auto start = std::chrono::steady_clock::now();
     double lastReport = -1.0;
-    for (int64_t i = 0; i < options.frames && !state.failed; ++i) {
+    for (int64_t i = 0; i < options.frames && !host.Failed(); ++i) {
         clock.AdvanceTicks(kTicksPerFrame);
         GlWindowProc(WindowEvent{WindowMessage::Paint});
         const double elapsed = SecondsSince(start);
@@ -260,19 +254,17 @@ int RunRender(const RenderOptions& options) {
         }
     }
     const double elapsed = SecondsSince(start);
-    GlWindowProc(WindowEvent{WindowMessage::Destroy});
+    host.DestroySaverWindow();
 
-    InstallOffscreenSurface(nullptr);
-    ForceAcceleratedRendering(false);
+    InstallSaverHost(nullptr);
     SetNebulaSpawnWaitsForTexture(false);
     UseRealClock();
-    run = nullptr;
-    if (state.failed) {
+    if (host.Failed()) {
         return 1;
     }
     std::fprintf(stderr, "\nSkyloom: rendered %lld frames of %dx%d in %.2f s (%.1f fps), wrote %lld files to %s\n",
-                 static_cast<long long>(state.frame), options.width, options.height, elapsed,
-                 elapsed > 0.0 ? state.frame / elapsed : 0.0, static_cast<long long>(state.written),
+                 static_cast<long long>(host.Frames()), options.width, options.height, elapsed,
+                 elapsed > 0.0 ? host.Frames() / elapsed : 0.0, static_cast<long long>(host.Written()),
                  options.folder.c_str());
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/command_line.h"
+#include "platform/offscreen/render_options.h"
 
 #include <cstdint>
 #include <string>

@@ -22,8 +22,6 @@ namespace {
 // Larger than any texture a driver offers; also keeps the sizes in range.
 constexpr int32_t kMaxPictureEdge = 16384;
 
-DesktopPicture kept;
-
 // Turns the pixel values of one visual into 8-bit red, green and blue.
 class PixelDecoder {
 public:
@@ -197,11 +195,9 @@ Pixmap DaemonScreenshot(Display* display, Window window) {
 
 }  // namespace
 
-int32_t DesktopRowStride(int32_t width) { return (width * 3 + 3) / 4 * 4; }
-
 bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height) {
     Display* display = SaverDisplay();
-    if (!DesktopFadeRequested() || display == nullptr) {
+    if (display == nullptr) {
         return false;
     }
     const int screen = DefaultScreen(display);
@@ -216,7 +212,7 @@ bool CaptureScreenArea(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 bool CaptureDaemonScreenshot(uint32_t window) {
     Display* display = SaverDisplay();
-    if (!DesktopFadeRequested() || display == nullptr) {
+    if (display == nullptr) {
         return false;
     }
     const char* home = std::getenv("HOME");
@@ -304,17 +300,5 @@ bool DaemonAllowsDesktopGrab(const char* path) {
     }
     return allowed;
 }
-
-void StoreDesktopPicture(DesktopPicture picture) { kept = std::move(picture); }
-
-bool HasDesktopPicture() { return kept.width > 0 && kept.height > 0; }
-
-DesktopPicture TakeDesktopPicture() {
-    DesktopPicture picture = std::move(kept);
-    kept = DesktopPicture{};
-    return picture;
-}
-
-void DiscardDesktopPicture() { kept = DesktopPicture{}; }
 
 }  // namespace skyloom

@@ -1,6 +1,5 @@
 #include "platform/x11/x_connection.h"
 
-#include "saver/api_result.h"
 #include "saver/fatal_exit.h"
 
 #include <atomic>
@@ -22,11 +21,8 @@ int trapDepth = 0;
 int trappedError = 0;
 
 int HandleXError(Display*, XErrorEvent* error) {
-    SetLastApiError(error->error_code);
     if (trapDepth > 0) {
-        if (trappedError == 0) {
-            trappedError = error->error_code;
-        }
+        trappedError = error->error_code;
         return 0;
     }
     for (Window window : watched) {

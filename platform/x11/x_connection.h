@@ -38,7 +38,7 @@ public:
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;
     // Waits for the server to answer everything sent so far; returns the
-    // first error code caught (0 when none). The trap stays active.
+    // code of the last error caught (0 when none). The trap stays active.
     int Sync();
 
 private:

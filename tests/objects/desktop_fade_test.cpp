@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/x11/desktop_capture.h"
 #include "platform/offscreen/offscreen_gl.h"
-#include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "scene/frame_clock.h"
 #include "scene/render_size.h"

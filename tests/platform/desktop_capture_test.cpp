@@ -6,8 +6,6 @@
 
 #include "objects/desktop_fade.h"
 #include "platform/x11/desktop_capture.h"
-#include "saver/saver_host.h"
-#include "settings/settings.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/xvfb_server.h"
 
@@ -78,8 +76,6 @@ class DesktopCaptureTest : public ::testing::Test {
 protected:
     void TearDown() override {
         DiscardDesktopPicture();
-        RestoreDefaultSettings();
-        fChildPreview = false;
         CloseSaverDisplay();
         if (display != nullptr) {
             if (pixmap != 0) {
@@ -99,7 +95,6 @@ protected:
         root = RootWindow(display, screen);
         setenv("DISPLAY", xvfb.DisplayName().c_str(), 1);
         OpenSaverDisplay();
-        RestoreDefaultSettings();
     }
 
     // Paints the drawable with the pattern through one image upload.
@@ -228,21 +223,6 @@ TEST_F(DesktopCaptureTest, SixteenBitScreensScaleToFullChannels) {
     EXPECT_EQ(white.r + white.g + white.b, 3 * 255);
 }
 
-TEST_F(DesktopCaptureTest, NothingIsTakenWhenTheFadeIsNotWanted) {
-    StartServer(24);
-    FadeFromDesktop.Set(0);
-    EXPECT_FALSE(CaptureScreenArea(0, 0, 100, 100));
-    EXPECT_FALSE(HasDesktopPicture());
-    FadeFromDesktop.Set(1);
-    fChildPreview = true;
-    EXPECT_FALSE(CaptureScreenArea(0, 0, 100, 100));
-    EXPECT_FALSE(HasDesktopPicture());
-    fChildPreview = false;
-    LowDetail.Set(1);
-    EXPECT_FALSE(CaptureScreenArea(0, 0, 100, 100));
-    EXPECT_FALSE(HasDesktopPicture());
-}
-
 TEST_F(DesktopCaptureTest, DaemonScreenshotCroppedToTheWindowWhenGrabbingIsAllowed) {
     StartServer(24);
     // What the root shows now is not what the daemon saw.
@@ -281,10 +261,6 @@ TEST_F(DesktopCaptureTest, NoDaemonScreenshotWithoutPermissionOrPixmap) {
     EXPECT_FALSE(CaptureDaemonScreenshot(static_cast<uint32_t>(plain)));
     EXPECT_FALSE(CaptureDaemonScreenshot(0x7fffff));
     EXPECT_FALSE(HasDesktopPicture());
-    // Allowed, but the saver runs in a preview.
-    fChildPreview = true;
-    EXPECT_FALSE(CaptureDaemonScreenshot(static_cast<uint32_t>(window)));
-    fChildPreview = false;
     EXPECT_TRUE(CaptureDaemonScreenshot(static_cast<uint32_t>(window)));
 }
 

@@ -2,6 +2,7 @@
 #include "saver/fatal_exit.h"
 #include "saver/monitor_power.h"
 #include "settings/settings.h"
+#include "tests/support/test_saver_host.h"
 
 #include <gtest/gtest.h>
 
@@ -94,11 +95,11 @@ TEST_F(MonitorPowerDeathTest, FatalApiFailureRestoresItBeforeExiting) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            testing::TestSaverHost host(SaverMode::FullScreen);
             FakeMonitorPower power(true);
             power.reportChanges = true;
             SuspendMonitorPowerSaving(power);
-            SetLastApiError(11);
-            CheckApiResult(0, 0, "glXMakeCurrent");
+            CheckApiResult(0, 0, "glXMakeCurrent", 11);
         },
         ::testing::ExitedWithCode(1), "power saving off\n.*power saving on\n.*glXMakeCurrent failed: Error 11\\.");
 }

@@ -12,7 +12,6 @@
 
 #include "config/language_tables.h"
 #include "platform/offscreen/offscreen_gl.h"
-#include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "saver/font.h"
 #include "scene/frame_clock.h"

@@ -6,6 +6,7 @@
 #include "scene/random.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "tests/support/test_saver_host.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +64,11 @@ TEST(CommonStartupTest, FixedSeedRepeatsTheSequence) {
 }
 
 TEST(ApiResultTest, SuccessReturnsQuietly) {
-    SetLastApiError(3);
-    CheckApiResult(1, 0, "XCreateWindow");
-    CheckApiResult(-1, 0, "XCreateWindow");
-    EXPECT_EQ(LastApiError(), 3u);
+    testing::TestSaverHost host(SaverMode::FullScreen);
+    CheckApiResult(1, 0, "XCreateWindow", 3);
+    CheckApiResult(-1, 0, "XCreateWindow", 3);
+    CheckApiResult(0, -1, "glXChooseVisual", 0);
+    EXPECT_EQ(host.messagesShown, 0);
 }
 
 void ReportTeardown() { std::fputs("emergency teardown ran\n", stderr); }
@@ -75,9 +77,9 @@ TEST(ApiResultDeathTest, FailureNamesTheCallAndEndsThroughTheEmergencyTeardown) 
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            testing::TestSaverHost host(SaverMode::Render);
             AddEmergencyTeardown(ReportTeardown);
-            SetLastApiError(8);
-            CheckApiResult(0, 0, "glXCreateContext");
+            CheckApiResult(0, 0, "glXCreateContext", 8);
         },
         ::testing::ExitedWithCode(1), "emergency teardown ran\n.*glXCreateContext failed: Error 8\\.");
 }

@@ -3,7 +3,6 @@
 #include "scene/random.h"
 #include "scene/scene_node.h"
 #include "scene/star_field.h"
-#include "saver/saver_host.h"
 #include "scene/clock_source.h"
 #include "scene/frame_clock.h"
 #include "scene/render_size.h"
