@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace skyloom {
 namespace {
 
@@ -90,6 +93,16 @@ TEST_F(FrameClockTest, AfterTheMachineSleptClockTimeIsTheRealTimeAndTheStepStays
     EXPECT_EQ(ClockTime(), 1'700'003'610);
     EXPECT_NEAR(FrameSeconds(), 0.02, 1e-9);
     EXPECT_NEAR(ElapsedSeconds(), 10.04, 1e-9);
+}
+
+TEST(RealClockSource, MillisecondsCountMilliseconds) {
+    const SteadyClockSource real;
+    const uint32_t before = real.Milliseconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t passed = real.Milliseconds() - before;
+    // Windows' tick count moves in steps of up to 16 ms.
+    EXPECT_GE(passed, 84u);
+    EXPECT_LT(passed, 60'000u);
 }
 
 TEST_F(FrameClockTest, MillisecondCounterWrapsWithoutDisturbingClockTime) {
