@@ -1,6 +1,6 @@
 #include "config/ini_section.h"
 
-#include <ini.h>
+#include "config/ini_entries.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -31,87 +31,6 @@ std::string_view WithoutEnclosingQuotes(std::string_view value) {
     return value;
 }
 
-// inih's parsing options are process-wide variables in Debian's build. Set
-// them for one parse and put back whatever they were.
-class ProfileFileOptions {
-public:
-    ProfileFileOptions()
-        : maxLine_(ini_max_line),
-          useStack_(ini_use_stack),
-          multiline_(ini_allow_multiline),
-          inlineComments_(ini_allow_inline_comments),
-          noValue_(ini_allow_no_value),
-          stopOnError_(ini_stop_on_first_error),
-          bom_(ini_allow_bom) {
-        // inih's default of 200 bytes would split a long text into pieces,
-        // the second of which could read as an entry of its own.
-        ini_max_line = IniSection::kMaxLineBytes;
-        ini_use_stack = true;
-        ini_allow_multiline = false;
-        ini_allow_inline_comments = false;
-        ini_allow_no_value = false;
-        ini_stop_on_first_error = false;
-        ini_allow_bom = true;
-    }
-    ~ProfileFileOptions() {
-        ini_max_line = maxLine_;
-        ini_use_stack = useStack_;
-        ini_allow_multiline = multiline_;
-        ini_allow_inline_comments = inlineComments_;
-        ini_allow_no_value = noValue_;
-        ini_stop_on_first_error = stopOnError_;
-        ini_allow_bom = bom_;
-    }
-    ProfileFileOptions(const ProfileFileOptions&) = delete;
-    ProfileFileOptions& operator=(const ProfileFileOptions&) = delete;
-
-private:
-    int maxLine_;
-    bool useStack_;
-    bool multiline_;
-    bool inlineComments_;
-    bool noValue_;
-    bool stopOnError_;
-    bool bom_;
-};
-
-// fgets for inih that always delivers a whole line: what does not fit is
-// skipped up to the line's end instead of coming back as the next line.
-char* ReadWholeLine(char* line, int size, void* stream) {
-    auto* file = static_cast<std::FILE*>(stream);
-    int c = std::getc(file);
-    if (c == EOF || size < 2) {
-        return nullptr;
-    }
-    const int room = size - 2;  // keep one byte for the newline, one for the end
-    int length = 0;
-    while (c != EOF && c != '\n') {
-        if (length < room) {
-            line[length++] = static_cast<char>(c);
-        }
-        c = std::getc(file);
-    }
-    if (c == '\n') {
-        line[length++] = '\n';
-    }
-    line[length] = '\0';
-    return line;
-}
-
-struct ParseTarget {
-    std::string_view section;
-    std::unordered_map<std::string, std::string>* values;
-};
-
-int TakeEntry(void* user, const char* section, const char* name, const char* value) {
-    const auto* target = static_cast<const ParseTarget*>(user);
-    if (SameNameIgnoringCase(section, target->section)) {
-        // emplace keeps an existing entry: the first one wins.
-        target->values->emplace(LowerAscii(name), std::string(WithoutEnclosingQuotes(value)));
-    }
-    return 1;
-}
-
 }  // namespace
 
 bool IniSection::Load(const std::string& path, std::string_view section) {
@@ -121,17 +40,18 @@ bool IniSection::Load(const std::string& path, std::string_view section) {
     if (!std::filesystem::is_regular_file(path, error)) {
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "r");
+    // Binary: the lines are split here, and Windows' text mode would end a
+    // file at its first Ctrl-Z.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
-    ParseTarget target{section, &values_};
-    {
-        ProfileFileOptions options;
-        // Lines inih cannot parse are skipped; it reports them, and nothing
-        // here needs to know.
-        ini_parse_stream(ReadWholeLine, file, TakeEntry, &target);
-    }
+    ReadIniEntries(file, [&](std::string_view entrySection, std::string_view name, std::string_view value) {
+        if (SameNameIgnoringCase(entrySection, section)) {
+            // emplace keeps an existing entry: the first one wins.
+            values_.emplace(LowerAscii(name), std::string(WithoutEnclosingQuotes(value)));
+        }
+    });
     const bool readFailed = std::ferror(file) != 0;
     std::fclose(file);
     if (readFailed) {

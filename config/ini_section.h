@@ -12,9 +12,16 @@ namespace skyloom {
 // blanks around a value dropped and then one pair of matching enclosing
 // quotes (double or single) removed. Semicolons inside a value are text,
 // not comments, and an indented line is an entry of its own, never the
-// continuation of the one before. Lines longer than kMaxLineBytes are cut
-// there; the rest of such a line is skipped and never read as a line of
-// its own.
+// continuation of the one before.
+//
+// Line by line: lines end at '\n'; a UTF-8 byte-order mark before the first
+// is skipped; blanks (C's isspace, so a CR too) around a line, a name and a
+// value are dropped; a NUL ends the line. A line starting with ';' or '#' is
+// a comment. "[name]" starts a section (text after the ']' is ignored; a
+// line without ']' starts none). Otherwise a line's name ends at its first
+// '=' or ':', and a line with neither is skipped. Lines longer than
+// kMaxLineBytes - 2 bytes are cut there; the rest of such a line is skipped
+// and never read as a line of its own.
 class IniSection {
 public:
     static constexpr int kMaxLineBytes = 16384;

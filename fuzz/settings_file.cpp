@@ -5,7 +5,7 @@
 // writing one value must keep every other value the file held.
 
 #include "fuzz/fuzz_support.h"
-#include "settings/settings_file.h"
+#include "os/settings_file.h"
 #include "settings/value_text.h"
 
 #include <cmath>

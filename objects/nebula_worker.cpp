@@ -5,6 +5,7 @@
 
 #include "objects/plasma.h"
 #include "os/thread_priority.h"
+#include "os/word_wait.h"
 #include "scene/random.h"
 
 namespace skyloom {
@@ -40,20 +41,20 @@ void NebulaHandOver::Free() {
 
 bool NebulaHandOver::WaitUntilWanted() {
     for (;;) {
-        const uint32_t seen = producerWake_.load(std::memory_order_acquire);
+        const int32_t seen = producerWake_.load(std::memory_order_acquire);
         if (stop_.load(std::memory_order_acquire)) {
             return false;
         }
         if (state_.load(std::memory_order_acquire) == kWanted) {
             return true;
         }
-        producerWake_.wait(seen, std::memory_order_acquire);
+        WaitWhileWordIs(producerWake_, seen);
     }
 }
 
 void NebulaHandOver::BeginTexture() {
     state_.store(kBeingMade, std::memory_order_release);
-    state_.notify_all();
+    WakeWordWaiters(state_);
 }
 
 void NebulaHandOver::PublishTexture(double coverage, const ColorRGBA& nextColor) {
@@ -61,7 +62,7 @@ void NebulaHandOver::PublishTexture(double coverage, const ColorRGBA& nextColor)
     nextColor_ = nextColor;
     FindVisibleTiles(texels_.get(), size_, tiles_);
     state_.store(kReady, std::memory_order_release);
-    state_.notify_all();
+    WakeWordWaiters(state_);
 }
 
 void NebulaHandOver::TakeTexture() {
@@ -75,7 +76,7 @@ void NebulaHandOver::WaitUntilReady() const {
         if (state == kReady) {
             return;
         }
-        state_.wait(state, std::memory_order_acquire);
+        WaitWhileWordIs(state_, state);
     }
 }
 
@@ -86,7 +87,7 @@ void NebulaHandOver::RequestStop() {
 
 void NebulaHandOver::WakeProducer() {
     producerWake_.fetch_add(1, std::memory_order_acq_rel);
-    producerWake_.notify_one();
+    WakeWordWaiters(producerWake_);
 }
 
 NebulaTextureWorker::~NebulaTextureWorker() { Stop(); }

@@ -66,7 +66,7 @@ private:
     std::atomic<bool> stop_{false};
     // Bumped after every change the producer may be waiting for, so a
     // change between its check and its wait is never missed.
-    std::atomic<uint32_t> producerWake_{0};
+    std::atomic<int32_t> producerWake_{0};
     std::unique_ptr<uint8_t[]> texels_;
     int32_t size_ = 0;
     double coverage_ = 0.0;

@@ -1,8 +1,10 @@
 #include "saver/fatal_exit.h"
 
+#include "os/process_exit.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
-#include <unistd.h>
 
 namespace skyloom {
 
@@ -70,14 +72,17 @@ void FatalExit(int exitCode) {
     std::fflush(stdout);
     std::fflush(stderr);
     // No static destructors: other threads may still be running.
-    _exit(exitCode);
+    EndProcessNow(exitCode);
 }
 
 void AssertFailure(const char* expression, const char* sourceName, int line) {
     if (expression != nullptr && sourceName != nullptr) {
         char text[1024];
-        std::snprintf(text, sizeof text, "%s (%d) Assert: %s\n", sourceName, line, expression);
-        std::fputs(text, stderr);
+        const int length = std::snprintf(text, sizeof text, "%s (%d) Assert: %s\n", sourceName, line, expression);
+        if (length > 0) {
+            // A longer report was cut to the buffer.
+            WriteToStandardError({text, std::min(static_cast<size_t>(length), sizeof text - 1)});
+        }
     }
     FatalExit(1);
 }

@@ -28,8 +28,8 @@ using PixelBlock = std::unique_ptr<uint8_t[], PixelBlockFree>;
 // most kMaxJpegEdge pixels a side: any bytes may be passed.
 constexpr int32_t kMaxJpegEdge = 4096;
 PixelBlock DecodeJpegFromMemory(const uint8_t* data, size_t size, int32_t* width, int32_t* height);
-// libjpeg's text for the error that ended the last failed decode, or the
-// last warning of the last decode; empty when there was none.
+// The decoder's text for the error that ended the last failed decode, or
+// the last warning of the last decode; empty when there was none.
 const char* LastJpegMessage();
 
 // An uncompressed true-colour TGA image: pixels R, G, B (and A for 32 bits)

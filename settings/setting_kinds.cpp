@@ -1,6 +1,6 @@
 #include "settings/setting_kinds.h"
 
-#include "settings/registry_key.h"
+#include "settings/settings_store.h"
 #include "settings/value_text.h"
 
 #include <cstring>
@@ -9,36 +9,29 @@
 namespace skyloom {
 
 namespace {
-std::optional<std::string> ReadStored(const std::string& keyPath, const std::string& name) {
-    RegistryKey key;
-    if (!key.Open(keyPath)) {
-        return std::nullopt;
-    }
-    return key.QueryValue(name);
+std::optional<std::string> ReadStored(const std::string& keyPath, const std::string& name, StoredKind kind) {
+    return ProgramSettingsStore().Read(keyPath, name, kind);
 }
 
-void WriteStored(const std::string& keyPath, const std::string& name, const std::string& text) {
-    RegistryKey key;
-    if (key.Open(keyPath)) {
-        key.SetValue(name, text);
-    }
+void WriteStored(const std::string& keyPath, const std::string& name, StoredKind kind, const std::string& text) {
+    ProgramSettingsStore().Write(keyPath, name, kind, text);
 }
 
-// Writes the normalized text back unless the file already holds exactly it.
-void WriteBackIfDifferent(const std::string& keyPath, const std::string& name,
+// Writes the normalized text back unless the store already holds exactly it.
+void WriteBackIfDifferent(const std::string& keyPath, const std::string& name, StoredKind kind,
                           const std::optional<std::string>& stored, const std::string& normalized) {
     if (!stored || *stored != normalized) {
-        WriteStored(keyPath, name, normalized);
+        WriteStored(keyPath, name, kind, normalized);
     }
 }
 
 int32_t ReadInt32(const std::string& keyPath, const std::string& name, int32_t defaultValue) {
-    const std::optional<std::string> stored = ReadStored(keyPath, name);
+    const std::optional<std::string> stored = ReadStored(keyPath, name, StoredKind::Integer);
     int32_t value = defaultValue;
     if (!stored || !ParseInt32Text(*stored, value)) {
         value = defaultValue;
     }
-    WriteBackIfDifferent(keyPath, name, stored, FormatInt32Text(value));
+    WriteBackIfDifferent(keyPath, name, StoredKind::Integer, stored, FormatInt32Text(value));
     return value;
 }
 }  // namespace
@@ -50,7 +43,7 @@ BoolSetting::BoolSetting(const char* keyPath, const char* valueName, bool defaul
 
 bool BoolSetting::Set(int value) {
     value_ = value;
-    WriteStored(keyPath_, name_, FormatInt32Text(value_));
+    WriteStored(keyPath_, name_, StoredKind::Integer, FormatInt32Text(value_));
     return value_ == 1;
 }
 
@@ -63,7 +56,7 @@ IntSetting::IntSetting(const char* keyPath, const char* valueName, int32_t defau
 
 void IntSetting::Set(int32_t value) {
     value_ = value;
-    WriteStored(keyPath_, name_, FormatInt32Text(value_));
+    WriteStored(keyPath_, name_, StoredKind::Integer, FormatInt32Text(value_));
 }
 
 void IntSetting::ResetToDefault() { Set(default_); }
@@ -72,12 +65,12 @@ void IntSetting::Increment() { Set(static_cast<int32_t>(static_cast<uint32_t>(va
 
 FloatSetting::FloatSetting(const char* keyPath, const char* valueName, float defaultValue)
     : keyPath_(keyPath), name_(valueName), default_(defaultValue) {
-    const std::optional<std::string> stored = ReadStored(keyPath_, name_);
+    const std::optional<std::string> stored = ReadStored(keyPath_, name_, StoredKind::Float);
     value_ = default_;
     if (!stored || !ParseFloatText(*stored, value_)) {
         value_ = default_;
     }
-    WriteBackIfDifferent(keyPath_, name_, stored, FormatFloatText(value_));
+    WriteBackIfDifferent(keyPath_, name_, StoredKind::Float, stored, FormatFloatText(value_));
 }
 
 double FloatSetting::Factor() const {
@@ -87,14 +80,14 @@ double FloatSetting::Factor() const {
 
 void FloatSetting::Set(float value) {
     value_ = value;
-    WriteStored(keyPath_, name_, FormatFloatText(value_));
+    WriteStored(keyPath_, name_, StoredKind::Float, FormatFloatText(value_));
 }
 
 void FloatSetting::ResetToDefault() { Set(default_); }
 
 StringSetting::StringSetting(const char* keyPath, const char* valueName, const char* defaultValue)
     : keyPath_(keyPath), name_(valueName), default_(TruncateUtf8(defaultValue, kMaxLength)) {
-    const std::optional<std::string> stored = ReadStored(keyPath_, name_);
+    const std::optional<std::string> stored = ReadStored(keyPath_, name_, StoredKind::Text);
     value_ = default_;
     if (stored) {
         std::string text = UnescapeText(*stored);
@@ -102,14 +95,14 @@ StringSetting::StringSetting(const char* keyPath, const char* valueName, const c
             value_ = std::move(text);
         }
     }
-    WriteBackIfDifferent(keyPath_, name_, stored, EscapeText(value_));
+    WriteBackIfDifferent(keyPath_, name_, StoredKind::Text, stored, EscapeText(value_));
 }
 
 void StringSetting::Set(std::string_view value) {
     // A NUL would end the text in every C caller and make the file binary.
     value = value.substr(0, value.find('\0'));
     value_ = TruncateUtf8(value, kMaxLength);
-    WriteStored(keyPath_, name_, EscapeText(value_));
+    WriteStored(keyPath_, name_, StoredKind::Text, EscapeText(value_));
 }
 
 }  // namespace skyloom

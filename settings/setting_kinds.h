@@ -6,9 +6,11 @@
 
 namespace skyloom {
 
-// Each setting reads its stored value once when constructed, writes the
-// normalized value back (creating it with the default on first start) and
-// from then on serves reads from memory and writes every change through.
+// Each setting reads its stored value from the program's store
+// (ProgramSettingsStore, settings/settings_store.h) once when constructed,
+// writes the normalized value back (creating it with the default on first
+// start) and from then on serves reads from memory and writes every change
+// through.
 // A stored text that does not parse as the setting's kind gives the default.
 // Store failures are silent: the in-memory value stays in force.
 

@@ -6,7 +6,8 @@
 
 namespace skyloom {
 
-// The text forms of setting values in the settings file.
+// The text forms of setting values, in which every settings store
+// (settings_store.h) receives and returns them.
 
 // A whole decimal number in signed 32-bit range, or 0x followed by up to
 // eight hexadecimal digits (the 32-bit pattern); blanks around it allowed.

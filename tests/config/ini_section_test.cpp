@@ -3,7 +3,6 @@
 #include "tests/support/temp_config.h"
 
 #include <gtest/gtest.h>
-#include <ini.h>
 
 #include <filesystem>
 #include <string>
@@ -122,14 +121,34 @@ TEST_F(IniSectionTest, MissingFileFolderOrSection) {
     EXPECT_EQ(Value("T_SUNS"), "<missing>");
 }
 
-TEST_F(IniSectionTest, LeavesInihOptionsAsTheyWere) {
-    const int maxLine = ini_max_line;
-    const bool multiline = ini_allow_multiline;
-    const bool inlineComments = ini_allow_inline_comments;
-    ASSERT_TRUE(LoadText("[Text]\nT_SUNS=Suns\n"));
-    EXPECT_EQ(ini_max_line, maxLine);
-    EXPECT_EQ(ini_allow_multiline, multiline);
-    EXPECT_EQ(ini_allow_inline_comments, inlineComments);
+TEST_F(IniSectionTest, CommentsSectionLinesSeparatorsAndStrayBytes) {
+    using namespace std::string_literals;  // the text holds a NUL
+    ASSERT_TRUE(LoadText("[Text]\n"
+                         "#HASHED=1\n"
+                         "COLON: by colon\n"
+                         "EQUALS=a:b\n"
+                         "NAME:WITH=colon first\n"
+                         "no separator at all\n"
+                         "[Other\n"
+                         "UNCLOSED=still in Text\n"
+                         "[Text] trailing words\n"
+                         "AFTER=]\n"
+                         "CUT=before\0after\n"
+                         "MIDDLE=a\rb\n"
+                         "\xEF\xBB\xBFMARK=not at the start\n"
+                         "LAST=no line end"s));
+    EXPECT_EQ(Value("#HASHED"), "<missing>");
+    EXPECT_EQ(Value("HASHED"), "<missing>");
+    EXPECT_EQ(Value("COLON"), "by colon");
+    EXPECT_EQ(Value("EQUALS"), "a:b");
+    EXPECT_EQ(Value("NAME"), "WITH=colon first");
+    EXPECT_EQ(Value("no separator at all"), "<missing>");
+    EXPECT_EQ(Value("UNCLOSED"), "still in Text");
+    EXPECT_EQ(Value("AFTER"), "]");
+    EXPECT_EQ(Value("CUT"), "before");
+    EXPECT_EQ(Value("MIDDLE"), "a\rb");
+    EXPECT_EQ(Value("\xEF\xBB\xBFMARK"), "not at the start");
+    EXPECT_EQ(Value("LAST"), "no line end");
 }
 
 }  // namespace

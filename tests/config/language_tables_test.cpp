@@ -1,8 +1,8 @@
 #include "config/language_tables.h"
 
-#include "settings/registry_key.h"
+#include "os/registry_key.h"
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/temp_config.h"
 
 #include <gtest/gtest.h>

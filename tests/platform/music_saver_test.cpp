@@ -1,7 +1,7 @@
 // The music player as the saver program runs it: skyloom under an Xvfb of
 // the test's own, with stand-in players registered for test file types.
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/music_fixtures.h"
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"

@@ -3,8 +3,8 @@
 // signals, and a stop and continue. Each time it must end (or go on)
 // promptly, take its music player with it and leave no process behind.
 
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/music_fixtures.h"
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"

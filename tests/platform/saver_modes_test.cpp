@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/music_fixtures.h"
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "config/language_tables.h"
+#include "os/settings_file.h"
 #include "platform/offscreen/offscreen_gl.h"
 #include "saver/font.h"
 #include "saver/overlay_pass.h"
 #include "scene/render_size.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/gl_test_support.h"
 #include "tests/support/sanitizer_slack.h"
 #include "tests/support/saver_process.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace skyloom {
@@ -40,6 +41,18 @@ TEST(EmergencyTeardown, RemovedStepsOfEitherKindDoNotRunAndNoStepRunsTwice) {
     RemoveEmergencyTeardown(BlockingNewer);  // never added: nothing happens
     RunEmergencyTeardown();
     EXPECT_EQ(ran, "s2 b1 ");
+}
+
+void ReportTeardown() { std::fputs("teardown ran\n", stderr); }
+
+TEST(FatalExitDeathTest, ReportsOnStandardErrorAndEndsWithTheCodeAfterTheTeardown) {
+    EXPECT_EXIT(AssertFailure("count > 0", "sun", 42), ::testing::ExitedWithCode(1), "sun \\(42\\) Assert: count > 0");
+    EXPECT_EXIT(
+        {
+            AddEmergencyTeardown(ReportTeardown);
+            FatalExit(3);
+        },
+        ::testing::ExitedWithCode(3), "teardown ran");
 }
 
 }  // namespace

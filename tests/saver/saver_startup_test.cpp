@@ -1,3 +1,4 @@
+#include "os/settings_file.h"
 #include "saver/api_result.h"
 #include "saver/entry.h"
 #include "saver/fatal_exit.h"
@@ -5,7 +6,6 @@
 #include "saver/overlay_pass.h"
 #include "scene/random.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "tests/support/test_saver_host.h"
 
 #include <gtest/gtest.h>

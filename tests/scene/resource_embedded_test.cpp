@@ -114,6 +114,20 @@ TEST_F(FontAtlasTest, BoxesForCodesWithoutGlyphsAndBlanksForSpaces) {
     }
 }
 
+TEST(FontImageTest, EveryCutOfTheStreamIsRejected) {
+    const ResourceBytes r = FindResource("JPG", 142);
+    ASSERT_GT(r.size, 1000u);
+    // Every 97th length and the last few: each decode takes its time.
+    for (size_t length = 0; length < r.size; length += r.size - length <= 4 ? 1 : 97) {
+        int32_t width = -1;
+        int32_t height = -1;
+        EXPECT_FALSE(DecodeJpegFromMemory(r.data, length, &width, &height)) << length;
+        EXPECT_EQ(width, 0) << length;
+        EXPECT_EQ(height, 0) << length;
+        EXPECT_STRNE(LastJpegMessage(), "") << length;
+    }
+}
+
 struct Flare {
     TgaImage image;
     // Colour channel c at distance r from the centre along the middle row.

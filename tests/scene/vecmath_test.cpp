@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace skyloom {
 namespace {
@@ -62,7 +63,7 @@ TEST(Clamp, LimitsBothKindsAndColors) {
 
 TEST(DegToRad, UsesTheShortPiConstant) {
     EXPECT_DOUBLE_EQ(DegToRad(180.0), 3.1415927);
-    EXPECT_NE(DegToRad(180.0), M_PI);
+    EXPECT_NE(DegToRad(180.0), std::numbers::pi);
 }
 
 class SinCosDegreesTest : public ::testing::TestWithParam<double> {};

@@ -3,8 +3,8 @@
 // child process inside a mount namespace of its own, so nothing they mount
 // outlives them or shows outside.
 
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "settings/value_text.h"
 #include "tests/support/temp_config.h"
 

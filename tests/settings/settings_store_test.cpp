@@ -1,17 +1,15 @@
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "settings/value_text.h"
 #include "tests/support/temp_config.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
 
 namespace skyloom {
 namespace {
@@ -40,20 +38,11 @@ int CountValueLines(const std::string& path) {
     return count;
 }
 
-// The global settings were constructed against this test's fresh folder.
-TEST(SettingsFirstStart, CreatesAll37ValuesWithTheirDefaults) {
+// The global settings were constructed against this test's fresh folder
+// (setting_kinds_test.cpp checks the values).
+TEST(SettingsFirstStart, CreatesAll37ValuesInConstructionOrder) {
     const std::string path = MainFile();
     EXPECT_EQ(CountValueLines(path), 37);
-    EXPECT_EQ(StoredText(path, "FactorCameraFov"), "0.82");
-    EXPECT_EQ(StoredText(path, "FactorNumStars"), "0.125");
-    EXPECT_EQ(StoredText(path, "CustomNebulaColor"), "6684672");  // 0x660000
-    EXPECT_EQ(StoredText(path, "CustomSunColor"), "16777215");
-    EXPECT_EQ(StoredText(path, "CurrentLanguage"), "english");
-    EXPECT_EQ(StoredText(path, "MusicFilename"), "");
-    EXPECT_EQ(StoredText(path, "PrimaryMonitorOnly"), "1");
-    EXPECT_EQ(StoredText(path, "ShowLocalTime"), "0");
-    EXPECT_FLOAT_EQ(FactorCameraFov.Get(), 0.82f);
-    EXPECT_EQ(VersionMajor.Get(), 3);
 
     // The values appear in construction order: booleans, floats, integers, texts.
     const auto lines = ReadSettingsLines(path);
@@ -90,78 +79,6 @@ protected:
     }
 };
 
-TEST_F(StoredValueTest, WrongKindsGiveTheDefaultAndAreWrittenBack) {
-    Store(
-        "ShowLensFlare=yes\n"
-        "Count=12abc\n"
-        "Empty=\n"
-        "TooBig=4294967296\n"
-        "Fov=nan\n"
-        "Huge=1e39\n"
-        "Speed=0.5x\n");
-    BoolSetting flare(kTestKey, "ShowLensFlare", true);
-    IntSetting count(kTestKey, "Count", 7);
-    IntSetting empty(kTestKey, "Empty", 3);
-    IntSetting tooBig(kTestKey, "TooBig", -1);
-    FloatSetting fov(kTestKey, "Fov", 0.82f);
-    FloatSetting huge(kTestKey, "Huge", 0.25f);
-    FloatSetting speed(kTestKey, "Speed", 0.12f);
-    EXPECT_EQ(flare.Get(), 1);
-    EXPECT_EQ(count.Get(), 7);
-    EXPECT_EQ(empty.Get(), 3);
-    EXPECT_EQ(tooBig.Get(), -1);
-    EXPECT_FLOAT_EQ(fov.Get(), 0.82f);
-    EXPECT_FLOAT_EQ(huge.Get(), 0.25f);
-    EXPECT_FLOAT_EQ(speed.Get(), 0.12f);
-    EXPECT_EQ(StoredText(TestFile(), "ShowLensFlare"), "1");
-    EXPECT_EQ(StoredText(TestFile(), "Count"), "7");
-    EXPECT_EQ(StoredText(TestFile(), "Empty"), "3");
-    EXPECT_EQ(StoredText(TestFile(), "TooBig"), "-1");
-    EXPECT_EQ(StoredText(TestFile(), "Fov"), "0.82");
-    EXPECT_EQ(StoredText(TestFile(), "Speed"), "0.12");
-}
-
-TEST_F(StoredValueTest, AcceptedNumberFormsAreNormalized) {
-    Store(
-        "Colour=0x660000\n"
-        "Negative=-2147483648\n"
-        "Padded=  42 \n"
-        "Pattern=0xFFFFFFFF\n"
-        "Float=1\n");
-    IntSetting color(kTestKey, "Colour", 0);
-    IntSetting negative(kTestKey, "Negative", 0);
-    IntSetting padded(kTestKey, "Padded", 0);
-    IntSetting pattern(kTestKey, "Pattern", 0);
-    FloatSetting asFloat(kTestKey, "Float", 0.5f);
-    EXPECT_EQ(color.Get(), 0x660000);
-    EXPECT_EQ(negative.Get(), INT32_MIN);
-    EXPECT_EQ(padded.Get(), 42);
-    EXPECT_EQ(pattern.Get(), -1);
-    EXPECT_EQ(asFloat.Get(), 1.0f);
-    // Colours and all integers are written back in decimal.
-    EXPECT_EQ(StoredText(TestFile(), "Colour"), "6684672");
-    EXPECT_EQ(StoredText(TestFile(), "Padded"), "42");
-}
-
-TEST_F(StoredValueTest, NumberUnderATextSettingIsTakenAsText) {
-    Store("CurrentLanguage=42\n");
-    StringSetting language(kTestKey, "CurrentLanguage", "english");
-    EXPECT_STREQ(language.Get(), "42");
-}
-
-TEST_F(StoredValueTest, TextOf500BytesOrMoreGivesTheDefault) {
-    Store("MusicFilename=" + std::string(600, 'a') + "\nExactly499=" + std::string(499, 'b') +
-          "\nExactly500=" + std::string(500, 'c') + "\n");
-    StringSetting music(kTestKey, "MusicFilename", "");
-    StringSetting fits(kTestKey, "Exactly499", "");
-    StringSetting over(kTestKey, "Exactly500", "dflt");
-    EXPECT_STREQ(music.Get(), "");
-    EXPECT_EQ(std::strlen(fits.Get()), 499u);
-    EXPECT_STREQ(over.Get(), "dflt");
-    EXPECT_EQ(StoredText(TestFile(), "MusicFilename"), "");
-    EXPECT_EQ(StoredText(TestFile(), "Exactly500"), "dflt");
-}
-
 TEST_F(StoredValueTest, CrlfLinesDuplicatesAndForeignLinesAreHandled) {
     Store(
         "Mode=2\r\n"
@@ -196,60 +113,6 @@ TEST_F(StoredValueTest, AByteOrderMarkHidesNoValue) {
     }
 }
 
-TEST_F(StoredValueTest, FactorsBeyondTheirRangeCountAsTheNearerEnd) {
-    const std::pair<float, double> cases[] = {
-        {0.5f, 0.5}, {0.0f, 0.0}, {1.0f, 1.0}, {1e10f, 1.0}, {1.0000001f, 1.0}, {-0.25f, 0.0}, {-3e38f, 0.0}};
-    for (const auto& [stored, factor] : cases) {
-        FloatSetting setting(kTestKey, "Factor", 0.5f);
-        setting.Set(stored);
-        EXPECT_EQ(setting.Factor(), factor) << stored;
-        EXPECT_EQ(setting.Get(), stored) << "the stored value itself is kept";
-    }
-}
-
-TEST_F(StoredValueTest, FloatsRoundTripBitForBit) {
-    const float values[] = {0.82f, 0.12f, 0.15f, 0.125f, 0.22f, 1.0f, 0.0f, 1e-7f, 0.3333333f, 0.999f,
-                            123456.7f, -0.0f};
-    for (size_t i = 0; i < std::size(values); ++i) {
-        const std::string name = "F" + std::to_string(i);
-        {
-            FloatSetting writer(kTestKey, name.c_str(), 0.5f);
-            writer.Set(values[i]);
-        }
-        FloatSetting reader(kTestKey, name.c_str(), 0.5f);
-        uint32_t expected;
-        uint32_t actual;
-        const float got = reader.Get();
-        std::memcpy(&expected, &values[i], 4);
-        std::memcpy(&actual, &got, 4);
-        EXPECT_EQ(actual, expected) << values[i] << " stored as " << StoredText(TestFile(), name.c_str());
-    }
-    EXPECT_EQ(FormatFloatText(0.82f), "0.82");
-}
-
-TEST_F(StoredValueTest, TextsWithEscapesRoundTrip) {
-    const std::string awkward = "C:\\music\\new\nline\ttab\rcr \\n literal = sign";
-    {
-        StringSetting writer(kTestKey, "Awkward", "");
-        writer.Set(awkward);
-    }
-    StringSetting reader(kTestKey, "Awkward", "");
-    EXPECT_EQ(std::string(reader.Get()), awkward);
-    // One line in the file.
-    EXPECT_EQ(ReadFileText(TestFile()).find("line\ttab"), std::string::npos);
-}
-
-TEST_F(StoredValueTest, LongTextsAreCutOnACharacterBoundary) {
-    StringSetting text(kTestKey, "Long", "");
-    std::string value(498, 'x');
-    value += "\xC3\xA9\xC3\xA9";  // two two-byte letters across the limit
-    text.Set(value);
-    EXPECT_EQ(std::strlen(text.Get()), 498u);
-    text.Set(std::string("a\0b", 3));
-    EXPECT_STREQ(text.Get(), "a");
-    EXPECT_EQ(ReadFileText(TestFile()).find('\0'), std::string::npos);
-}
-
 TEST_F(StoredValueTest, NonTextAndOversizedFilesReadAsEmpty) {
     ASSERT_TRUE(WriteFileText(TestFile(), std::string("Value=9\n\0junk", 13)));
     IntSetting binary(kTestKey, "Value", 1);
@@ -261,47 +124,6 @@ TEST_F(StoredValueTest, NonTextAndOversizedFilesReadAsEmpty) {
     ASSERT_TRUE(WriteFileText(TestFile(), big));
     IntSetting oversized(kTestKey, "Value", 2);
     EXPECT_EQ(oversized.Get(), 2);
-}
-
-TEST(SettingsOperations, SetResetIncrementAndBooleanResult) {
-    UsageCountScreensaver.Set(5);
-    UsageCountScreensaver.Increment();
-    EXPECT_EQ(UsageCountScreensaver.Get(), 6);
-    EXPECT_EQ(StoredText(MainFile(), "UsageCountScreensaver"), "6");
-    EXPECT_TRUE(ShowFramerate.Set(1));
-    EXPECT_FALSE(ShowFramerate.Set(0));
-    EXPECT_EQ(StoredText(MainFile(), "ShowFramerate"), "0");
-    FactorNumStars.Set(1.0f);
-    FactorNumStars.ResetToDefault();
-    EXPECT_EQ(StoredText(MainFile(), "FactorNumStars"), "0.125");
-}
-
-TEST(SettingsOperations, RestoreDefaultsLeavesMusicLanguageCountersAndVsync) {
-    VsyncEnabled.Set(0);
-    PlayMusic.Set(1);
-    MusicFilename.Set("/tmp/list.m3u");
-    CurrentLanguage.Set("german");
-    UCA.Set(9);
-    Seed.Set(77);
-    ShowLensFlare.Set(0);
-    FactorCameraSpeed.Set(0.9f);
-    CameraRotateEnum.Set(1);
-    CustomSunColor.Set(0x123456);
-    ConstellationLines.Set(1);
-    RestoreDefaultSettings();
-    EXPECT_EQ(VsyncEnabled.Get(), 0);
-    EXPECT_EQ(PlayMusic.Get(), 1);
-    EXPECT_STREQ(MusicFilename.Get(), "/tmp/list.m3u");
-    EXPECT_STREQ(CurrentLanguage.Get(), "german");
-    EXPECT_EQ(UCA.Get(), 9);
-    EXPECT_EQ(Seed.Get(), 77);
-    EXPECT_EQ(ShowLensFlare.Get(), 1);
-    EXPECT_FLOAT_EQ(FactorCameraSpeed.Get(), 0.12f);
-    EXPECT_EQ(CameraRotateEnum.Get(), 3);
-    EXPECT_EQ(CustomSunColor.Get(), 0xFFFFFF);
-    EXPECT_EQ(ConstellationLines.Get(), 0);
-    EXPECT_EQ(StoredText(MainFile(), "FactorCameraSpeed"), "0.12");
-    EXPECT_EQ(StoredText(MainFile(), "VsyncEnabled"), "0");
 }
 
 TEST(SettingsFailures, UnusableFolderRunsOnDefaultsSilently) {

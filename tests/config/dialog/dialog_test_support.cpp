@@ -1,8 +1,8 @@
 #include "tests/config/dialog/dialog_test_support.h"
 
 #include "config/language_tables.h"
+#include "os/settings_file.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
-#include "settings/registry_key.h"
+#include "os/registry_key.h"
 
-#include "settings/settings_file.h"
+#include "os/settings_file.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "settings/settings_file.h"
+#include "os/settings_file.h"
 
 #include <cerrno>
 #include <cstdio>
