@@ -4,6 +4,7 @@
 #include "objects/sun_color.h"
 #include "os/detached_process.h"
 #include "os/executable_path.h"
+#include "saver/fatal_exit.h"
 #include "settings/settings.h"
 
 #include <QAbstractButton>
@@ -79,16 +80,16 @@ constexpr CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
     {&PrimaryMonitorOnly, "IDC_CHECK_PRIMARYMONITORONLY", T_PRIMARYMONITORONLY},
 };
 
-constexpr int CheckBoxIndex(const BoolSetting* setting) {
+// Found at run time: a sanitizer build cannot compare the settings'
+// addresses in a constant expression.
+int CheckBoxIndex(const BoolSetting* setting) {
     for (int index = 0; index < ControlsPage::kCheckBoxCount; ++index) {
         if (kCheckBoxes[index].setting == setting) {
             return index;
         }
     }
-    return -1;
+    AssertFailure("DIE", "configurecontrols", __LINE__);
 }
-constexpr int kPrimaryMonitorOnlyBox = CheckBoxIndex(&PrimaryMonitorOnly);
-static_assert(kPrimaryMonitorOnlyBox >= 0, "the primary-monitor box is in the table");
 
 constexpr int kMaxRadioButtons = 4;
 
@@ -313,7 +314,7 @@ void ControlsPage::PutValues() {
     }
     // Which monitor is primary only matters with more than one. The box
     // keeps its value either way.
-    checkBoxes_[kPrimaryMonitorOnlyBox]->setEnabled(QGuiApplication::screens().size() > 1);
+    checkBoxes_[CheckBoxIndex(&PrimaryMonitorOnly)]->setEnabled(QGuiApplication::screens().size() > 1);
 
     for (int group = 0; group < kRadioGroupCount; ++group) {
         QButtonGroup* buttons = radioGroups_[group];
