@@ -15,6 +15,13 @@ public:
     virtual void SetPowerSavingEnabled(bool enabled) = 0;
 };
 
+// For hosts without a display whose power the saver may switch.
+class NoMonitorPowerControl final : public MonitorPowerControl {
+public:
+    std::optional<bool> PowerSavingEnabled() override { return std::nullopt; }
+    void SetPowerSavingEnabled(bool) override {}
+};
+
 // Unless PermitMonitorPowerSaving is 1: remembers whether power saving was
 // on and switches it off for the run. The control must outlive the run.
 // While it is off, the emergency teardown switches it back on.

@@ -8,16 +8,6 @@
 
 namespace skyloom {
 
-namespace {
-
-class NoMonitorPower final : public MonitorPowerControl {
-public:
-    std::optional<bool> PowerSavingEnabled() override { return std::nullopt; }
-    void SetPowerSavingEnabled(bool) override {}
-};
-
-}  // namespace
-
 OffscreenHost::OffscreenHost(OffscreenGlContext& context, bool assumeAccelerated)
     : context_(context), assumeAccelerated_(assumeAccelerated) {}
 
@@ -50,7 +40,7 @@ bool OffscreenHost::DisableSwapInterval() { return true; }
 bool OffscreenHost::AcceleratedRenderingForced() const { return assumeAccelerated_; }
 
 MonitorPowerControl& OffscreenHost::DisplayMonitorPower() {
-    static NoMonitorPower none;
+    static NoMonitorPowerControl none;
     return none;
 }
 

@@ -4,18 +4,8 @@
 
 namespace skyloom::testing {
 
-namespace {
-
-class NoMonitorPower final : public MonitorPowerControl {
-public:
-    std::optional<bool> PowerSavingEnabled() override { return std::nullopt; }
-    void SetPowerSavingEnabled(bool) override {}
-};
-
-}  // namespace
-
 MonitorPowerControl& TestSaverHost::DisplayMonitorPower() {
-    static NoMonitorPower none;
+    static NoMonitorPowerControl none;
     return none;
 }
 
