@@ -64,7 +64,7 @@ public:
     void Update() override;
     bool IsFinished() override;
 
-    OverlaySprite& Sprite() const { return *sprite_; }
+    const OverlaySprite& Sprite() const { return *sprite_; }
     double Alpha() const { return alpha_; }
     double MinAlpha() const { return minAlpha_; }
 
