@@ -18,7 +18,7 @@ struct Framework {
     HWND glWindow = nullptr;
     HDC glDc = nullptr;
     HGLRC glContext = nullptr;
-    // The GL window is an owned pop-up over the primary monitor, not a child.
+    // The GL window is a pop-up owned by the saver window, not a child.
     bool glWindowIsPopup = false;
     // The saver window's top-left corner on the screen.
     POINT saverOrigin{0, 0};

@@ -90,9 +90,12 @@ void CreateGlWindow(const ScreenRect& rect, bool desktopPictureWanted) {
     if (desktopPictureWanted) {
         CaptureScreenArea(onScreen.x, onScreen.y, rect.width, rect.height);
     }
-    // Over the primary monitor alone, a pop-up owned by the saver window
-    // takes screen coordinates; a child takes its parent's client ones.
-    fw.glWindowIsPopup = !FillsSaverWindow(rect);
+    // Full screen, the GL window is a pop-up owned by the saver window, over
+    // the primary monitor alone or over all of the saver window: Wine's X11
+    // driver never shows what GL draws in a child window, and on Windows the
+    // owned pop-up looks the same. A pop-up takes screen coordinates, a child
+    // (the preview) its parent's client ones.
+    fw.glWindowIsPopup = fw.mode == SaverMode::FullScreen || !FillsSaverWindow(rect);
     const DWORD style = fw.glWindowIsPopup ? WS_POPUP | WS_VISIBLE
                                            : WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     const POINT at = fw.glWindowIsPopup ? onScreen : POINT{rect.x, rect.y};

@@ -1,7 +1,8 @@
 #pragma once
 
-// The GL window the saver draws in: a child filling the saver window, or an
-// owned pop-up over the primary monitor.
+// The GL window the saver draws in: full screen, a pop-up owned by the saver
+// window (over all of it or over the primary monitor); in a preview, a child
+// filling the saver window.
 
 #include "saver/screen_geometry.h"
 
