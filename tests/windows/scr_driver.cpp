@@ -2,8 +2,10 @@
 // would see: scr_driver fullscreen|preview <path of Skyloom.scr>. Prints
 // what failed and exits 1, or exits 0. The waits are upper bounds on
 // conditions polled for, never sleeps that stand in for them.
+// (scr_driver power is its own helper: see PowerSwitchesSeenAfresh.)
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
@@ -99,13 +101,46 @@ bool PowerSwitch(UINT get) {
     return on != FALSE;
 }
 
+int PowerSwitchBits() {
+    return (PowerSwitch(SPI_GETPOWEROFFACTIVE) ? 1 : 0) | (PowerSwitch(SPI_GETLOWPOWERACTIVE) ? 2 : 0);
+}
+
 void SetPowerSwitches(bool on) {
     SystemParametersInfoA(SPI_SETPOWEROFFACTIVE, on ? 1 : 0, nullptr, 0);
     SystemParametersInfoA(SPI_SETLOWPOWERACTIVE, on ? 1 : 0, nullptr, 0);
 }
 
-bool PowerSwitchesAre(bool on) {
-    return PowerSwitch(SPI_GETPOWEROFFACTIVE) == on && PowerSwitch(SPI_GETLOWPOWERACTIVE) == on;
+// Wine keeps the switches a process has read in that process: a process
+// started now reads what the saver last set.
+bool PowerSwitchesSeenAfresh(bool on) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const PROCESS_INFORMATION reader = Start(self, "power");
+    return reader.hProcess != nullptr && ExitCodeWithin(reader, kEndMs) == (on ? 3 : 0);
+}
+
+// Any Skyloom.scr process, the first one or a second one.
+bool SaverProcessLeft() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+        found = lstrcmpiA(entry.szExeFile, "Skyloom.scr") == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// A key pressed on the keyboard, as the user would, to the window in front.
+void PressKey(WORD key) {
+    INPUT presses[2]{};
+    for (INPUT& press : presses) {
+        press.type = INPUT_KEYBOARD;
+        press.ki.wVk = key;
+    }
+    presses[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, presses, sizeof(INPUT));
 }
 
 bool FullScreen(const std::string& scr) {
@@ -114,26 +149,48 @@ bool FullScreen(const std::string& scr) {
     if (saver.hProcess == nullptr) {
         return Fail("/s did not start");
     }
-    HWND window = SaverWindowWithin(kStartMs);
-    if (window == nullptr) {
+    if (SaverWindowWithin(kStartMs) == nullptr) {
         ExitCodeWithin(saver, 0);
         return Fail("/s made no WindowsScreenSaverClass window");
     }
     const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     bool ok = DrawsWithin(screen, 200, kStartMs) || Fail("/s drew no stars");
-    ok = (PowerSwitchesAre(false) || Fail("monitor power saving stayed on while /s ran")) && ok;
+    ok = (PowerSwitchesSeenAfresh(false) || Fail("monitor power saving stayed on while /s ran")) && ok;
     const PROCESS_INFORMATION second = Start(scr, "-S");
     ok = (ExitCodeWithin(second, kEndMs) == 0 || Fail("a second /s did not exit at once with 0")) && ok;
     ok = (WaitForSingleObject(saver.hProcess, 0) == WAIT_TIMEOUT || Fail("a second /s ended the first")) && ok;
-    PostMessageW(window, WM_KEYDOWN, 'A', 0);
+    PressKey('A');
     ok = (ExitCodeWithin(saver, kEndMs) == 0 || Fail("a key did not end /s with exit code 0")) && ok;
     ok = (FindWindowW(L"WindowsScreenSaverClass", nullptr) == nullptr || Fail("the saver window outlived /s")) && ok;
-    ok = (PowerSwitchesAre(true) || Fail("monitor power saving was not restored")) && ok;
+    ok = (!SaverProcessLeft() || Fail("a Skyloom.scr process outlived /s")) && ok;
+    ok = (PowerSwitchesSeenAfresh(true) || Fail("monitor power saving was not restored")) && ok;
     return ok;
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool FillsClientArea(HWND window, HWND parent) {
+    RECT inner{};
+    RECT outer{};
+    return IsWindowVisible(window) && GetWindowRect(window, &inner) && GetClientRect(parent, &outer) &&
+           MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&outer), 2) && EqualRect(&inner, &outer);
+}
+
+// The preview's windows: the saver window a child filling the host's client
+// area, the GL window a child filling the saver window. (Wine's X11 driver
+// shows nothing that GL draws in a child window, so their pixels tell nothing.)
+bool PreviewWindowsWithin(HWND host, DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        PumpMessages();
+        HWND saver = FindWindowExW(host, nullptr, L"WindowsScreenSaverClass", nullptr);
+        HWND gl = saver != nullptr ? FindWindowExW(saver, nullptr, L"Skyloom", nullptr) : nullptr;
+        if (gl != nullptr && FillsClientArea(saver, host) && FillsClientArea(gl, saver)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The settings program's side: a window whose client area shows the preview.
@@ -152,8 +209,8 @@ bool Preview(const std::string& scr) {
     if (saver.hProcess == nullptr) {
         return Fail("/p did not start");
     }
-    const RECT area{100, 100, 420, 340};
-    bool ok = DrawsWithin(area, 40, kStartMs) || Fail("/p drew nothing in the host window");
+    bool ok = PreviewWindowsWithin(host, kStartMs) || Fail("/p made no saver and GL windows filling the host's");
+    ok = (WaitForSingleObject(saver.hProcess, 0) == WAIT_TIMEOUT || Fail("/p ended by itself")) && ok;
     DestroyWindow(host);
     ok = (ExitCodeWithin(saver, kEndMs) == 0 || Fail("/p did not end with 0 when its window went")) && ok;
     return ok;
@@ -162,6 +219,9 @@ bool Preview(const std::string& scr) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 2 && std::strcmp(argv[1], "power") == 0) {
+        return PowerSwitchBits();
+    }
     if (argc != 3) {
         std::fprintf(stderr, "usage: scr_driver fullscreen|preview SCR\n");
         return 2;
