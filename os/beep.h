@@ -2,8 +2,9 @@
 
 namespace skyloom {
 
-// Rings the bell of the display named by $DISPLAY at its base volume. Does
-// nothing when that display cannot be reached.
+// Sounds the system's plain alert: on X11 the bell of the display named by
+// $DISPLAY at its base volume (nothing when that display cannot be
+// reached), on Windows the default beep.
 void Beep();
 
 }  // namespace skyloom

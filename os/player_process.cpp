@@ -415,7 +415,9 @@ bool TakeMusicClaim() {
     return true;
 }
 
-std::uint32_t LaunchAssociatedPlayer(const char* fileName) {
+// X11 takes no request to start a program's windows hidden:
+// WaitForPlayerToSettle iconifies them as they show.
+std::uint32_t LaunchAssociatedPlayer(const char* fileName, bool /*hidden*/) {
     if (fileName == nullptr || fileName[0] == '\0' || access(fileName, R_OK) != 0) {
         return 0;
     }

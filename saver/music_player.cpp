@@ -46,7 +46,7 @@ std::uint32_t StartMusicPlayer(const char* fileName, bool hidden, const std::ato
     if (fileName == nullptr || fileName[0] == '\0' || !TakeMusicClaim()) {
         return 0;
     }
-    const std::uint32_t processId = LaunchAssociatedPlayer(fileName);
+    const std::uint32_t processId = LaunchAssociatedPlayer(fileName, hidden);
     if (processId == 0) {
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "saver/overlay_pass.h"
 
 #include "config/language_tables.h"
+#include "os/local_time.h"
 #include "saver/entry.h"
 #include "saver/font.h"
 #include "scene/frame_clock.h"
@@ -48,7 +49,7 @@ void DrawFullScreenTexts() {
     if (ShowLocalTime.Get() == 1) {
         const std::time_t now = static_cast<std::time_t>(ClockTime());
         std::tm local{};
-        if (localtime_r(&now, &local) != nullptr && FormatLocalTimeText(local, localTimeText, sizeof localTimeText)) {
+        if (ToLocalTime(now, local) && FormatLocalTimeText(local, localTimeText, sizeof localTimeText)) {
             DrawText2D(0.02, 1.0 - (kLinePixels / height) * 1.1, localTimeText, true, white);
         }
     }
@@ -92,12 +93,13 @@ bool FormatLocalTimeText(const std::tm& local, char* out, size_t outSize) {
         return false;
     }
     out[0] = '\0';
-    // asctime's names are English whatever the locale: "Wed Jan  2 14:05:00 2019\n".
-    char stamp[32];
-    if (asctime_r(&local, stamp) == nullptr) {
+    // English names whatever the locale, as asctime writes them.
+    static constexpr char kWeekdays[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr char kMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (local.tm_wday < 0 || local.tm_wday > 6 || local.tm_mon < 0 || local.tm_mon > 11) {
         return false;
     }
-    stamp[7] = '\0';
     const char* suffix = "AM";
     int hour = local.tm_hour;
     if (hour >= 12) {
@@ -109,8 +111,8 @@ bool FormatLocalTimeText(const std::tm& local, char* out, size_t outSize) {
     if (hour == 0) {
         hour = 12;
     }
-    const int written =
-        std::snprintf(out, outSize, "%s %-2d%s - %2d:%02d %s", stamp, local.tm_mday, "", hour, local.tm_min, suffix);
+    const int written = std::snprintf(out, outSize, "%s %s %-2d - %2d:%02d %s", kWeekdays[local.tm_wday],
+                                      kMonths[local.tm_mon], local.tm_mday, hour, local.tm_min, suffix);
     if (written < 0 || static_cast<size_t>(written) >= outSize) {
         out[0] = '\0';
         return false;

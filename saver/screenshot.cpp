@@ -6,6 +6,12 @@
 
 #include <GL/gl.h>
 
+// GL 1.2's name for the format; Windows' GL 1.1 header has only the older
+// extension's name for the same value.
+#ifndef GL_BGR
+#define GL_BGR GL_BGR_EXT
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The texts of the overlay pass on the offscreen context: which appear in
-// preview and full screen, under which settings, and the local-time text.
+// preview and full screen, and under which settings.
 
 #include "saver/overlay_pass.h"
 
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ctime>
 
 #include "config/language_tables.h"
 #include "platform/offscreen/offscreen_gl.h"
@@ -156,40 +155,6 @@ TEST_F(OverlayTextsTest, NoticeShowsOnlyInTheFirstFifteenSecondsOfTheFirstFiveRu
     clock.AdvanceSeconds(0.2);
     TickFrameClock();
     EXPECT_EQ(LitIn(Draw(), kNotice).count, 0);
-}
-
-std::tm LocalTime(int year, int month, int day, int hour, int minute) {
-    std::tm time{};
-    time.tm_year = year - 1900;
-    time.tm_mon = month - 1;
-    time.tm_mday = day;
-    time.tm_hour = hour;
-    time.tm_min = minute;
-    time.tm_isdst = -1;
-    std::mktime(&time);  // fills in the weekday
-    return time;
-}
-
-std::string TimeText(const std::tm& time) {
-    char text[64];
-    EXPECT_TRUE(FormatLocalTimeText(time, text, sizeof text));
-    return text;
-}
-
-TEST(LocalTimeTextTest, TwelveHourClockWithEnglishNames) {
-    EXPECT_EQ(TimeText(LocalTime(2019, 1, 2, 14, 5)), "Wed Jan 2  -  2:05 PM");
-    EXPECT_EQ(TimeText(LocalTime(2019, 1, 2, 0, 0)), "Wed Jan 2  - 12:00 AM");
-    EXPECT_EQ(TimeText(LocalTime(2019, 1, 2, 12, 0)), "Wed Jan 2  - 12:00 PM");
-    EXPECT_EQ(TimeText(LocalTime(2019, 1, 2, 0, 59)), "Wed Jan 2  - 12:59 AM");
-    EXPECT_EQ(TimeText(LocalTime(2019, 1, 2, 11, 59)), "Wed Jan 2  - 11:59 AM");
-    EXPECT_EQ(TimeText(LocalTime(2024, 8, 31, 23, 7)), "Sat Aug 31 - 11:07 PM");
-}
-
-TEST(LocalTimeTextTest, TooSmallABufferGivesNothing) {
-    char text[12] = "unchanged";
-    EXPECT_FALSE(FormatLocalTimeText(LocalTime(2019, 1, 2, 14, 5), text, sizeof text));
-    EXPECT_STREQ(text, "");
-    EXPECT_FALSE(FormatLocalTimeText(LocalTime(2019, 1, 2, 14, 5), text, 0));
 }
 
 }  // namespace

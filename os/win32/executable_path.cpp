@@ -1,0 +1,25 @@
+#include "os/executable_path.h"
+
+#include <vector>
+
+#include <windows.h>
+
+namespace skyloom {
+
+std::string ExecutablePath() {
+    // A path that does not fit fills the whole buffer, cut; grow the buffer
+    // until the answer leaves room to spare.
+    for (DWORD size = MAX_PATH; size <= 65536; size *= 2) {
+        std::vector<char> buffer(size);
+        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0) {
+            return {};
+        }
+        if (length < size) {
+            return std::string(buffer.data(), length);
+        }
+    }
+    return {};
+}
+
+}  // namespace skyloom

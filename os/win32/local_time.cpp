@@ -1,0 +1,7 @@
+#include "os/local_time.h"
+
+namespace skyloom {
+
+bool ToLocalTime(std::time_t time, std::tm& local) { return localtime_s(&local, &time) == 0; }
+
+}  // namespace skyloom
