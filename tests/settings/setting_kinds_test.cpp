@@ -1,5 +1,5 @@
 // The setting kinds over the settings store this build links (the settings
-// file on Linux, memory in the Windows core): what they make of the texts
+// file on Linux, the registry on Windows): what they make of the values
 // they find stored, and what they store.
 
 #include "settings/settings.h"
@@ -18,9 +18,10 @@ namespace {
 
 constexpr char kTestKey[] = "Software\\Quillmere\\StoreTest";
 
-// What a hand edit or another program may have left: any text.
-void Plant(const char* name, const std::string& text) {
-    ASSERT_TRUE(ProgramSettingsStore().Write(kTestKey, name, StoredKind::Text, text)) << name;
+// What a hand edit or another program may have left: any text, which in a
+// registry is a text value, of another type than a number's.
+void Plant(const char* name, const std::string& text, StoredKind kind = StoredKind::Text) {
+    ASSERT_TRUE(ProgramSettingsStore().Write(kTestKey, name, kind, text)) << name;
 }
 
 std::string Stored(const char* name, StoredKind kind, const char* keyPath = kTestKey) {
@@ -78,11 +79,11 @@ TEST(SettingKinds, WrongKindsGiveTheDefaultAndAreWrittenBack) {
 }
 
 TEST(SettingKinds, AcceptedNumberFormsAreNormalized) {
-    Plant("Colour", "0x660000");
-    Plant("Negative", "-2147483648");
-    Plant("Padded", "  42 ");
-    Plant("Pattern", "0xFFFFFFFF");
-    Plant("Float", "1");
+    Plant("Colour", "0x660000", StoredKind::Integer);
+    Plant("Negative", "-2147483648", StoredKind::Integer);
+    Plant("Padded", "  42 ", StoredKind::Integer);
+    Plant("Pattern", "0xFFFFFFFF", StoredKind::Integer);
+    Plant("Float", "1", StoredKind::Float);
     IntSetting color(kTestKey, "Colour", 0);
     IntSetting negative(kTestKey, "Negative", 0);
     IntSetting padded(kTestKey, "Padded", 0);

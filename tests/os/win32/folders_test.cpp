@@ -1,5 +1,5 @@
-// Where the program finds itself and keeps its pictures, and the folder
-// and file calls the screenshots make, in the test's Wine prefix.
+// Where the program finds itself and keeps its pictures, and the folders
+// the screenshots make, in the test's Wine prefix.
 
 #include "os/executable_path.h"
 #include "os/user_folders.h"
@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
-#include <utility>
 
 #include <windows.h>
 
@@ -61,19 +60,6 @@ TEST(CreateFolderPathTest, MakesEveryMissingFolderOrSaysWhyNot) {
         if (!c.made) {
             EXPECT_EQ(errno, c.error) << c.path;
         }
-    }
-}
-
-TEST(FileExistsTest, AnyKindOfEntryTakesTheName) {
-    testing::WriteFileText(ScratchFolder() + "\\taken.bmp", "x");
-    const std::pair<std::string, bool> cases[] = {
-        {ScratchFolder() + "\\taken.bmp", true},
-        {ScratchFolder(), true},
-        {ScratchFolder() + "\\free.bmp", false},
-        {ScratchFolder() + "\\no folder\\free.bmp", false},
-    };
-    for (const auto& [path, exists] : cases) {
-        EXPECT_EQ(FileExists(path.c_str()), exists) << path;
     }
 }
 

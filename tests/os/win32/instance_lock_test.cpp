@@ -14,29 +14,24 @@ namespace {
 // Of this process alone, so no other test process can hold it.
 std::string TestMutexName() { return "Quillmere Skyloom Test Mutex " + std::to_string(GetCurrentProcessId()); }
 
-TEST(InstanceLockTest, OneHolderPerNameUntilReleased) {
+TEST(InstanceLockTest, OneHolderPerNameUntilReleasedOrGone) {
     const std::string name = TestMutexName();
-    InstanceLock first;
     InstanceLock second;
-    InstanceLock other;
-    EXPECT_EQ(first.Acquire(name), InstanceLockResult::Acquired);
-    EXPECT_TRUE(first.Held());
-    EXPECT_EQ(second.Acquire(name), InstanceLockResult::HeldElsewhere);
-    EXPECT_FALSE(second.Held());
-    EXPECT_EQ(other.Acquire(name + " too"), InstanceLockResult::Acquired);
-    first.Release();
-    EXPECT_FALSE(first.Held());
-    EXPECT_EQ(second.Acquire(name), InstanceLockResult::Acquired);
-}
-
-TEST(InstanceLockTest, EndsWithItsHolder) {
-    const std::string name = TestMutexName();
     {
-        InstanceLock holder;
-        ASSERT_EQ(holder.Acquire(name), InstanceLockResult::Acquired);
+        InstanceLock first;
+        InstanceLock other;
+        EXPECT_EQ(first.Acquire(name), InstanceLockResult::Acquired);
+        EXPECT_TRUE(first.Held());
+        EXPECT_EQ(second.Acquire(name), InstanceLockResult::HeldElsewhere);
+        EXPECT_FALSE(second.Held());
+        EXPECT_EQ(other.Acquire(name + " too"), InstanceLockResult::Acquired);
+        first.Release();
+        EXPECT_FALSE(first.Held());
+        EXPECT_EQ(second.Acquire(name), InstanceLockResult::Acquired);
+        second.Release();
+        ASSERT_EQ(first.Acquire(name), InstanceLockResult::Acquired);
     }
-    InstanceLock next;
-    EXPECT_EQ(next.Acquire(name), InstanceLockResult::Acquired);
+    EXPECT_EQ(second.Acquire(name), InstanceLockResult::Acquired) << "free again once its holder is gone";
 }
 
 TEST(InstanceLockTest, ANameTheSystemRefusesIsAFailureNotContention) {
