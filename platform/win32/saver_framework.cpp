@@ -1,7 +1,7 @@
 // Flow of control
 // ===============
 //
-// WinMain (main/scr_main.cpp) parses the command line, installs
+// WinMain (main/win32/scr_main.cpp) parses the command line, installs
 // Win32SaverHost and calls one run of this file (or, for /c and no
 // argument, ScreenSaverConfigureDialog).
 //
