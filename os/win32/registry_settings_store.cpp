@@ -1,7 +1,10 @@
 // The settings in the registry, below HKEY_CURRENT_USER: integers (and
 // booleans) as REG_DWORD, a float's bit pattern as REG_DWORD, texts as
-// REG_SZ. A value of another type counts as missing, so the setting takes
-// its default and writes it back with its own type.
+// REG_SZ. A number is read from four bytes of REG_DWORD or REG_BINARY; a
+// text from a REG_DWORD as its signed decimal form, from any other type as
+// the characters up to the first NUL. Anything else counts as missing, so
+// the setting takes its default, and every setting writes itself back with
+// its own type.
 
 #include "settings/settings_store.h"
 #include "settings/value_text.h"
@@ -98,43 +101,61 @@ std::string NumberText(uint32_t bits, StoredKind kind) {
     return FormatInt32Text(static_cast<int32_t>(bits));
 }
 
+// The stored value as the setting kind's text, or nullopt when the value
+// cannot serve that kind.
+std::optional<std::string> StoredText(DWORD type, const std::vector<BYTE>& data, StoredKind kind) {
+    uint32_t bits = 0;
+    const bool fourBytes = data.size() == sizeof bits;
+    if (fourBytes) {
+        std::memcpy(&bits, data.data(), sizeof bits);
+    }
+    if (kind == StoredKind::Text) {
+        if (type == REG_DWORD) {
+            return fourBytes ? std::optional(FormatInt32Text(static_cast<int32_t>(bits))) : std::nullopt;
+        }
+        // Up to the terminator, which a value written by another program may lack.
+        const auto end = std::find(data.begin(), data.end(), BYTE{0});
+        return EscapeText(std::string(data.begin(), end));
+    }
+    if ((type != REG_DWORD && type != REG_BINARY) || !fourBytes) {
+        return std::nullopt;
+    }
+    return NumberText(bits, kind);
+}
+
+bool WriteValue(const RegistryKey& key, const std::string& name, StoredKind kind, std::string_view text) {
+    if (kind == StoredKind::Text) {
+        // The registry holds the text itself; the escapes are for text files.
+        const std::string plain = UnescapeText(text);
+        return key.Set(name, REG_SZ, plain.c_str(), plain.size() + 1);
+    }
+    uint32_t bits = 0;
+    return NumberBits(text, kind, bits) && key.Set(name, REG_DWORD, &bits, sizeof bits);
+}
+
 class RegistrySettingsStore final : public SettingsStore {
 public:
     std::optional<std::string> Read(std::string_view keyPath, std::string_view name, StoredKind kind) override {
         const RegistryKey key(keyPath);
+        const std::string valueName(name);
         DWORD type = REG_NONE;
         std::vector<BYTE> data;
-        if (!key.IsOpen() || !key.Query(std::string(name), type, data)) {
+        if (!key.IsOpen() || !key.Query(valueName, type, data)) {
             return std::nullopt;
         }
-        if (kind == StoredKind::Text) {
-            if (type != REG_SZ) {
-                return std::nullopt;
-            }
-            // Up to the terminator, which a value written by another program may lack.
-            const auto end = std::find(data.begin(), data.end(), BYTE{0});
-            return EscapeText(std::string(data.begin(), end));
+        const std::optional<std::string> text = StoredText(type, data, kind);
+        // A value read from another type is stored again with the kind's own,
+        // as the setting writes back only a text that changed.
+        const DWORD ownType = kind == StoredKind::Text ? REG_SZ : REG_DWORD;
+        if (text && type != ownType) {
+            WriteValue(key, valueName, kind, *text);
         }
-        uint32_t bits = 0;
-        if (type != REG_DWORD || data.size() != sizeof bits) {
-            return std::nullopt;
-        }
-        std::memcpy(&bits, data.data(), sizeof bits);
-        return NumberText(bits, kind);
+        return text;
     }
 
     bool Write(std::string_view keyPath, std::string_view name, StoredKind kind, std::string_view text) override {
         const RegistryKey key(keyPath);
-        if (!key.IsOpen()) {
-            return false;
-        }
-        if (kind == StoredKind::Text) {
-            // The registry holds the text itself; the escapes are for text files.
-            const std::string plain = UnescapeText(text);
-            return key.Set(std::string(name), REG_SZ, plain.c_str(), plain.size() + 1);
-        }
-        uint32_t bits = 0;
-        return NumberBits(text, kind, bits) && key.Set(std::string(name), REG_DWORD, &bits, sizeof bits);
+        return key.IsOpen() && WriteValue(key, std::string(name), kind, text);
     }
 };
 

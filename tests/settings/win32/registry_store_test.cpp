@@ -92,7 +92,7 @@ TEST(RegistrySettings, EachKindWritesItsOwnType) {
     const BoolSetting flag(kTestKey, "Flag", true);
     BoolSetting cleared(kTestKey, "Cleared", true);
     cleared.Set(0);
-    const IntSetting colour(kTestKey, "Colour", 0x660000);
+    const IntSetting color(kTestKey, "Colour", 0x660000);
     const IntSetting negative(kTestKey, "Negative", -1);
     const StringSetting language(kTestKey, "Language", "english");
     const StringSetting empty(kTestKey, "Empty", "");
@@ -129,7 +129,7 @@ std::string Construct(Kind kind, const char* name, const char* defaultText) {
     return {};
 }
 
-TEST(RegistrySettings, AValueOfAnotherTypeGivesTheDefaultWrittenWithTheRightType) {
+TEST(RegistrySettings, AValueOfAnotherTypeIsReadWhereItCanBeAndWrittenBackWithTheRightType) {
     const uint64_t wide = 7;
     const struct {
         const char* name;
@@ -137,21 +137,22 @@ TEST(RegistrySettings, AValueOfAnotherTypeGivesTheDefaultWrittenWithTheRightType
         Kind kind;
         const char* defaultText;
         Stored rewritten;
+        const char* value = nullptr;  // the default unless given
     } cases[] = {
         {"FlagAsText", Text(REG_SZ, "1"), Kind::Bool, "1", Dword(1)},
-        {"CountAsBinary", {REG_BINARY, {7, 0, 0, 0}}, Kind::Int, "3", Dword(3)},
+        {"CountAsBinary", {REG_BINARY, {7, 0, 0, 0}}, Kind::Int, "3", Dword(7), "7"},
         {"CountAsQword", {REG_QWORD, std::vector<BYTE>(reinterpret_cast<const BYTE*>(&wide),
                                                        reinterpret_cast<const BYTE*>(&wide) + sizeof wide)},
          Kind::Int, "3", Dword(3)},
         {"CountCut", {REG_DWORD, {7, 0}}, Kind::Int, "3", Dword(3)},
         {"FactorAsText", Text(REG_SZ, "0.5"), Kind::Float, "0.25", Dword(Bits(0.25f))},
-        {"LanguageAsNumber", Dword(42), Kind::Text, "english", Text(REG_SZ, "english")},
-        {"LanguageExpandable", Text(REG_EXPAND_SZ, "%TEMP%"), Kind::Text, "english", Text(REG_SZ, "english")},
-        {"ListOfTexts", {REG_MULTI_SZ, {'a', 0, 'b', 0, 0}}, Kind::Text, "", Text(REG_SZ, "")},
+        {"LanguageAsNumber", Dword(static_cast<uint32_t>(-42)), Kind::Text, "english", Text(REG_SZ, "-42"), "-42"},
+        {"LanguageExpandable", Text(REG_EXPAND_SZ, "%TEMP%"), Kind::Text, "english", Text(REG_SZ, "%TEMP%"), "%TEMP%"},
+        {"ListOfTexts", {REG_MULTI_SZ, {'a', 0, 'b', 0, 0}}, Kind::Text, "", Text(REG_SZ, "a"), "a"},
     };
     for (const auto& c : cases) {
         PlantRaw(c.name, c.planted);
-        EXPECT_EQ(Construct(c.kind, c.name, c.defaultText), c.defaultText) << c.name;
+        EXPECT_EQ(Construct(c.kind, c.name, c.defaultText), c.value != nullptr ? c.value : c.defaultText) << c.name;
         EXPECT_EQ(ReadRaw(c.name), c.rewritten) << c.name;
     }
 }
