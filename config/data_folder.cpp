@@ -13,13 +13,11 @@ std::string DataFolder() {
     if (appDir[0] != '\0') {
         return appDir;
     }
-    const std::filesystem::path program = ExecutablePath();
+    const std::string program = ExecutablePath();
     if (program.empty()) {
         return {};
     }
-    // The program path has its links resolved, so ".." can be folded away
-    // by text alone.
-    const std::filesystem::path folder = (program.parent_path() / ".." / "share" / "skyloom").lexically_normal();
+    const std::filesystem::path folder = InstalledDataFolder(program);
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         return {};

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace skyloom {
@@ -20,6 +21,12 @@ std::string ExecutablePath() {
         }
     }
     return {};
+}
+
+std::string InstalledDataFolder(const std::string& programPath) {
+    // The program path has its links resolved, so ".." can be folded away
+    // by text alone.
+    return (std::filesystem::path(programPath).parent_path() / ".." / "share" / "skyloom").lexically_normal().string();
 }
 
 }  // namespace skyloom

@@ -1,5 +1,6 @@
 #include "os/executable_path.h"
 
+#include <filesystem>
 #include <vector>
 
 #include <windows.h>
@@ -20,6 +21,12 @@ std::string ExecutablePath() {
         }
     }
     return {};
+}
+
+// The installer writes AppDir; an uninstalled copy finds its files beside
+// Skyloom.scr.
+std::string InstalledDataFolder(const std::string& programPath) {
+    return std::filesystem::path(programPath).parent_path().string();
 }
 
 }  // namespace skyloom
