@@ -1,6 +1,7 @@
 // Drives Skyloom.scr under Wine as Windows would and checks what the user
 // would see: scr_driver fullscreen|preview <path of Skyloom.scr>. Prints
-// what failed and exits 1, or exits 0. The waits are upper bounds on
+// what failed and exits 1, or exits 0. scr_driver glfailure runs on a
+// display without OpenGL (tests/windows/check-gl-failure). The waits are upper bounds on
 // conditions polled for, never sleeps that stand in for them.
 // (scr_driver power is its own helper: see PowerSwitchesSeenAfresh.)
 
@@ -216,6 +217,70 @@ bool Preview(const std::string& scr) {
     return ok;
 }
 
+// The message box a process shows: a dialog captioned "Skyloom".
+struct BoxSearch {
+    DWORD processId;
+    HWND box;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<BoxSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {};
+    char caption[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (owner == search->processId && std::strcmp(className, "#32770") == 0 && std::strcmp(caption, "Skyloom") == 0) {
+        search->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindMessageText(HWND child, LPARAM lParam) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (_stricmp(className, "Static") == 0) {
+        auto* text = reinterpret_cast<std::string*>(lParam);
+        char buffer[256] = {};
+        GetWindowTextA(child, buffer, sizeof buffer);
+        text->append(buffer);
+    }
+    return TRUE;
+}
+
+// Without OpenGL the saver cannot choose a pixel format: it must say which
+// call failed in its box, and end with 1 once the box is closed.
+bool GlFailure(const std::string& scr) {
+    const PROCESS_INFORMATION saver = Start(scr, "/s");
+    if (saver.hProcess == nullptr) {
+        return Fail("cannot start the saver");
+    }
+    BoxSearch search{saver.dwProcessId, nullptr};
+    for (DWORD waited = 0; search.box == nullptr && waited < kStartMs; waited += 100) {
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.box == nullptr) {
+            Sleep(100);
+        }
+    }
+    if (search.box == nullptr) {
+        ExitCodeWithin(saver, 0);
+        return Fail("no message box captioned Skyloom");
+    }
+    std::string text;
+    EnumChildWindows(search.box, FindMessageText, reinterpret_cast<LPARAM>(&text));
+    unsigned error = 0;
+    char call[64] = {};
+    const bool named = std::sscanf(text.c_str(), "%63s failed: Error %u.", call, &error) == 2 &&
+                       text == std::string(call) + " failed: Error " + std::to_string(error) + ".";
+    std::fprintf(stderr, "scr_driver: the box says \"%s\"\n", text.c_str());
+    PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+    bool ok = named || Fail("the box does not say which call failed");
+    ok = (ExitCodeWithin(saver, kEndMs) == 1 || Fail("the saver did not end with 1 after the box")) && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -223,7 +288,7 @@ int main(int argc, char* argv[]) {
         return PowerSwitchBits();
     }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: scr_driver fullscreen|preview SCR\n");
+        std::fprintf(stderr, "usage: scr_driver fullscreen|preview|glfailure SCR\n");
         return 2;
     }
     const std::string scr = argv[2];
@@ -232,6 +297,9 @@ int main(int argc, char* argv[]) {
     }
     if (std::strcmp(argv[1], "preview") == 0) {
         return Preview(scr) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "glfailure") == 0) {
+        return GlFailure(scr) ? 0 : 1;
     }
     std::fprintf(stderr, "scr_driver: unknown test %s\n", argv[1]);
     return 2;
