@@ -1,0 +1,223 @@
+// Drives the two launchers under Wine and checks what the user would see.
+//   launcher_driver configure LAUNCHER [ARGS...]
+//     the launcher ends with 0 and Skyloom.scr shows its configuration box,
+//     captioned "Skyloom"; the box is closed and the saver must end.
+//   launcher_driver weblink LAUNCHER opens|stays [ARGS...]
+//     with this driver as the prefix's handler for the home page's scheme,
+//     the launcher ends with 0 having started the handler with the home page
+//     (opens) or having started nothing (stays).
+// Prints what failed and exits 1, or exits 0. The waits are upper bounds on
+// conditions polled for.
+#include "skyloom_site.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+constexpr char kConfigurationBoxText[] = "The configuration window is not part of this Windows version yet.";
+
+int Fail(const std::string& what) {
+    std::fprintf(stderr, "launcher_driver: %s\n", what.c_str());
+    return 1;
+}
+
+std::string CommandLine(const char* program, int argc, char** argv) {
+    std::string line = "\"" + std::string(program) + "\"";
+    for (int i = 0; i < argc; ++i) {
+        line += " " + std::string(argv[i]);
+    }
+    return line;
+}
+
+// Runs the command line to its end inside `job` (none: outside any); its
+// exit code, or -1 when it did not start or outlived the wait.
+long RunToEnd(std::string line, HANDLE job) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &process)) {
+        return -1;
+    }
+    if (job != nullptr) {
+        AssignProcessToJobObject(job, process.hProcess);
+    }
+    ResumeThread(process.hThread);
+    DWORD code = 0;
+    const bool ended = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+    if (ended) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, 99);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended ? static_cast<long>(code) : -1;
+}
+
+bool SaverProcessLeft() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+        found = lstrcmpiA(entry.szExeFile, "Skyloom.scr") == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+HWND SkyloomBoxWithin(DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        if (HWND box = FindWindowA("#32770", "Skyloom")) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+// A message box's text is its static control, 0xFFFF.
+std::string BoxText(HWND box) {
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+bool SaverEndsWithin(DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        if (!SaverProcessLeft()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int Configure(int argc, char** argv) {
+    if (SaverProcessLeft()) {
+        return Fail("a Skyloom.scr runs already");
+    }
+    const long code = RunToEnd(CommandLine(argv[0], argc - 1, argv + 1), nullptr);
+    if (code != 0) {
+        return Fail("the launcher ended with " + std::to_string(code));
+    }
+    HWND box = SkyloomBoxWithin(kWaitMs);
+    if (box == nullptr) {
+        return Fail("no box captioned Skyloom appeared");
+    }
+    const std::string text = BoxText(box);
+    std::printf("box: %s\n", text.c_str());
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (text.rfind(kConfigurationBoxText, 0) != 0) {
+        return Fail("the box is not the configuration's");
+    }
+    return SaverEndsWithin(kWaitMs) ? 0 : Fail("Skyloom.scr did not end after its box closed");
+}
+
+std::string SchemeOf(const std::string& address) { return address.substr(0, address.find(':')); }
+
+std::string HandlerKey() { return SchemeOf(SKYLOOM_HOMEPAGE_URL) + "\\shell\\open\\command"; }
+
+std::string HandlerCommand() {
+    char command[2048] = "";
+    LONG size = sizeof command;
+    RegQueryValueA(HKEY_CLASSES_ROOT, HandlerKey().c_str(), command, &size);
+    return command;
+}
+
+// Wine reads a scheme's handler from HKEY_CLASSES_ROOT alone, not from the
+// user's classes, so the prefix's own is replaced for the test's time.
+bool SetHandlerCommand(const std::string& command) {
+    return RegSetValueA(HKEY_CLASSES_ROOT, HandlerKey().c_str(), REG_SZ, command.c_str(),
+                        static_cast<DWORD>(command.size())) == ERROR_SUCCESS;
+}
+
+// This driver as the handler, recording the address it was given.
+std::string RecordingCommand(const std::string& record) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return "\"" + std::string(self) + "\" record \"" + record + "\" \"%1\"";
+}
+
+// Written to a temporary name and renamed, so a reader sees all or nothing.
+int Record(const char* record, const char* address) {
+    const std::string partial = std::string(record) + ".partial";
+    FILE* file = std::fopen(partial.c_str(), "wb");
+    if (file == nullptr) {
+        return 1;
+    }
+    std::fputs(address, file);
+    std::fclose(file);
+    return MoveFileA(partial.c_str(), record) ? 0 : 1;
+}
+
+std::string RecordedWithin(const std::string& record, DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        if (FILE* file = std::fopen(record.c_str(), "rb")) {
+            char text[2048] = "";
+            text[std::fread(text, 1, sizeof text - 1, file)] = '\0';
+            std::fclose(file);
+            return text;
+        }
+    }
+    return "(nothing)";
+}
+
+DWORD ProcessesEverIn(HANDLE job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting, nullptr);
+    return accounting.TotalProcesses;
+}
+
+// The prefix's own temporary folder: the prefix is the test run's.
+std::string TemporaryFolder() {
+    char folder[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
+}
+
+int Weblink(const std::string& record, int argc, char** argv) {
+    const bool opens = std::strcmp(argv[1], "opens") == 0;
+    DeleteFileA(record.c_str());
+    const std::string previousHandler = HandlerCommand();
+    if (!SetHandlerCommand(RecordingCommand(record))) {
+        return Fail("cannot register the handler");
+    }
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    const long code = RunToEnd(CommandLine(argv[0], argc - 2, argv + 2), job);
+    // The shell starts the handler before the launcher ends: the job counts it.
+    const DWORD started = ProcessesEverIn(job) - 1;
+    const std::string recorded = started > 0 ? RecordedWithin(record, kWaitMs) : "(nothing)";
+    SetHandlerCommand(previousHandler);
+    DeleteFileA(record.c_str());
+    std::printf("exit code %ld, handlers started %lu, address: %s\n", code, static_cast<unsigned long>(started),
+                recorded.c_str());
+    if (code != 0) {
+        return Fail("the launcher did not end with 0");
+    }
+    if (started != (opens ? 1u : 0u)) {
+        return Fail(opens ? "the home page did not open once" : "something opened");
+    }
+    return !opens || recorded == SKYLOOM_HOMEPAGE_URL ? 0 : Fail("the handler got another address");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "record" && argc == 4) {
+        return Record(argv[2], argv[3]);
+    }
+    if (mode == "configure" && argc >= 3) {
+        return Configure(argc - 2, argv + 2);
+    }
+    if (mode == "weblink" && argc >= 4) {
+        return Weblink(TemporaryFolder() + "skyloom-weblink-address.txt", argc - 2, argv + 2);
+    }
+    return Fail("usage: launcher_driver configure LAUNCHER [ARGS] | weblink LAUNCHER opens|stays [ARGS]");
+}
