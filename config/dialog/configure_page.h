@@ -17,7 +17,8 @@ class ConfigurePage : public QWidget {
     Q_OBJECT
 
 public:
-    ConfigurePage(int index, const char* objectName, QWidget* parent);
+    // Named after the page's template (kDialogPages).
+    ConfigurePage(int index, QWidget* parent);
 
     int Index() const { return index_; }
 
