@@ -43,8 +43,6 @@ int CheckBoxIndex(const BoolSetting* setting) {
     AssertFailure("DIE", "configurecontrols", __LINE__);
 }
 
-QLatin1String ObjectName(const DialogControl& control) { return QLatin1String(control.name); }
-
 // The value both colour settings give the custom colour, the one the
 // chooser sets.
 constexpr int kChooseValue = static_cast<int>(SunColorMode::Custom);

@@ -45,8 +45,6 @@ QString WebCaption() {
     return caption;
 }
 
-QLatin1String ObjectName(const DialogControl& control) { return QLatin1String(control.name); }
-
 QLabel* RightAligned(QWidget* parent, const TextControl& control) {
     auto* label = new QLabel(parent);
     label->setObjectName(ObjectName(control.control));

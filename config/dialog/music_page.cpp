@@ -40,8 +40,6 @@ constexpr std::string_view kMusicExtensions = "*.MP3; *.OGG; *.WAV; *.WMA; *.RA;
 
 const MusicPageControls& kControls = kMusicPageControls;
 
-QLatin1String ObjectName(const DialogControl& control) { return QLatin1String(control.name); }
-
 // Refuses input that would make the name longer than the setting holds, so
 // what the field shows is what gets stored.
 class Utf8LengthValidator : public QValidator {
