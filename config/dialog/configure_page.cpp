@@ -1,11 +1,12 @@
 #include "config/dialog/configure_page.h"
 
+#include "config/dialog_controls.h"
 #include "settings/settings.h"
 
 namespace skyloom {
 
-ConfigurePage::ConfigurePage(int index, const char* objectName, QWidget* parent) : QWidget(parent), index_(index) {
-    setObjectName(QLatin1String(objectName));
+ConfigurePage::ConfigurePage(int index, QWidget* parent) : QWidget(parent), index_(index) {
+    setObjectName(QLatin1String(kDialogPages[index].dialog.name));
 }
 
 void ConfigurePage::Activate() {

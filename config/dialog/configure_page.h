@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/dialog_controls.h"
 #include "config/language_tables.h"
 
 #include <QString>
@@ -10,6 +11,9 @@ namespace skyloom {
 // The text of a key in the current language (the tables hold UTF-8).
 inline QString Text(TextKey key) { return QString::fromUtf8(GetText(key)); }
 
+// A widget is named after the control it stands for.
+inline QLatin1String ObjectName(const DialogControl& control) { return QLatin1String(control.name); }
+
 // What the three pages of the configuration sheet share. Every control
 // writes its setting the moment it changes, so a page has nothing to apply
 // or discard when the sheet closes.
@@ -17,7 +21,8 @@ class ConfigurePage : public QWidget {
     Q_OBJECT
 
 public:
-    ConfigurePage(int index, const char* objectName, QWidget* parent);
+    // Named after the page's template (kDialogPages).
+    ConfigurePage(int index, QWidget* parent);
 
     int Index() const { return index_; }
 

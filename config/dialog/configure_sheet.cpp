@@ -5,6 +5,7 @@
 #include "config/dialog/intro_page.h"
 #include "config/dialog/music_page.h"
 #include "config/dialog/shell_open.h"
+#include "config/dialog_controls.h"
 #include "settings/settings.h"
 
 #include <QDialogButtonBox>
@@ -13,9 +14,7 @@
 
 namespace skyloom {
 
-namespace {
-constexpr TextKey kPageTitles[ConfigureSheet::kPageCount] = {T_INTRODUCTION, T_CONTROLS, T_MUSIC};
-}  // namespace
+static_assert(ConfigureSheet::kPageCount == kDialogPageCount);
 
 ConfigureSheet::ConfigureSheet(QWidget* parent)
     : QDialog(parent),
@@ -62,7 +61,7 @@ ConfigurePage* ConfigureSheet::Page(int index) const {
 
 void ConfigureSheet::SetPageTitles() {
     for (int index = 0; index < kPageCount; ++index) {
-        tabs_->setTabText(index, Text(kPageTitles[index]));
+        tabs_->setTabText(index, Text(kDialogPages[index].title));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "config/dialog/controls_page.h"
 
+#include "config/dialog_controls.h"
+
 #include "objects/nebula_color.h"
 #include "objects/sun_color.h"
 #include "os/detached_process.h"
@@ -30,88 +32,17 @@ namespace skyloom {
 
 namespace {
 
-struct SliderRow {
-    FloatSetting* setting;
-    const char* slider;
-    const char* labels[3];  // caption, left end, right end
-    TextKey keys[3];
-};
-
-const SliderRow kSliders[ControlsPage::kSliderCount] = {
-    {&FactorCameraSpeed, "IDC_SLIDER_MOVESPEED",
-     {"IDCS_MOVESPEED", "IDC_STATIC_MOVESPEEDZERO", "IDC_STATIC_MOVESPEEDFAST"},
-     {T_MOVEMENTSPEED, T_ZERO, T_FAST}},
-    {&FactorCameraFov, "IDC_SLIDER_FOV",
-     {"IDCS_FOV", "IDC_STATIC_FOVSMALL", "IDC_STATIC_FOVLARGE"},
-     {T_FIELDOFVIEW, T_SMALL, T_LARGE}},
-    {&FactorNumSuns, "IDC_SLIDER_SUNS",
-     {"IDCS_SUNS", "IDC_STATIC_SUNSNONE", "IDC_STATIC_SUNSMANY"},
-     {T_SUNS, T_NONE, T_MANY}},
-    {&FactorNumStars, "IDC_SLIDER_STARS",
-     {"IDCS_STARS", "IDC_STATIC_STARSNONE", "IDC_STATIC_STARSMANY"},
-     {T_STARS, T_NONE, T_MANY}},
-    {&FactorNumNebulae, "IDC_SLIDER_NEBULAE",
-     {"IDCS_NEBULAE", "IDC_STATIC_NEBULAENONE", "IDC_STATIC_NEBULAEMANY"},
-     {T_NEBULAE, T_NONE, T_MANY}},
-    {&FactorDeskFade, "IDC_SLIDER_DESKFADE",
-     {"IDCS_DESKFADE", "IDC_STATIC_DESKFADENONE", "IDC_STATIC_DESKFADECOMPLETE"},
-     {T_DESKFADE, T_NONE, T_DESKFADECOMPLETE}},
-};
-
-struct CheckBoxRow {
-    BoolSetting* setting;
-    const char* name;
-    TextKey key;
-};
-
-constexpr CheckBoxRow kCheckBoxes[ControlsPage::kCheckBoxCount] = {
-    {&ShowSupernovae, "IDC_CHECK_SHOWSUPERNOVAE", T_SUPERNOVAE},
-    {&ShowRedGiants, "IDC_CHECK_SHOWREDGIANTS", T_REDGIANTS},
-    {&NebulaeStorms, "IDC_CHECK_NEBULAESTORMS", T_NEBULAESTORMS},
-    {&DarkPatchesInNebulae, "IDC_CHECK_DARKPATCHESINNEBULAE", T_DARKPATCHESINNEBULAE},
-    {&ShowLensFlare, "IDC_CHECK_SHOWLENSFLARE", T_LENSFLARES},
-    {&ShowSunFlare, "IDC_CHECK_SHOWSUNFLARE", T_SUNFLARES},
-    {&ConstellationLines, "IDC_CHECK_CONSTELLATIONLINES", T_CONSTELLATIONLINES},
-    {&ShowLocalTime, "IDC_CHECK_SHOWLOCALTIME", T_SHOWTIME},
-    {&ShowFramerate, "IDC_CHECK_SHOWFRAMERATE", T_SHOWFRAMERATE},
-    {&FadeFromDesktop, "IDC_CHECK_FADEFROMDESKTOP", T_FADEFROMDESKTOP},
-    {&LowDetail, "IDC_CHECK_LOWDETAIL", T_LOWDETAIL},
-    {&PermitMonitorPowerSaving, "IDC_CHECK_MONITORPOWERSAVING", T_MONITORPOWERSAVING},
-    {&PrimaryMonitorOnly, "IDC_CHECK_PRIMARYMONITORONLY", T_PRIMARYMONITORONLY},
-};
-
 // Found at run time: a sanitizer build cannot compare the settings'
 // addresses in a constant expression.
 int CheckBoxIndex(const BoolSetting* setting) {
-    for (int index = 0; index < ControlsPage::kCheckBoxCount; ++index) {
-        if (kCheckBoxes[index].setting == setting) {
+    for (int index = 0; index < kCheckBoxCount; ++index) {
+        if (kCheckBoxControls[index].setting == setting) {
             return index;
         }
     }
     AssertFailure("DIE", "configurecontrols", __LINE__);
 }
 
-constexpr int kMaxRadioButtons = 4;
-
-struct RadioGroupRow {
-    IntSetting* setting;
-    const char* box;
-    TextKey boxKey;
-    const char* buttonPrefix;  // the buttons are <prefix><value>
-    int count;
-    TextKey keys[kMaxRadioButtons];
-    // The colour that value 0 (T_CHOOSE) stands for; null for the camera.
-    IntSetting* chosenColor;
-};
-
-const RadioGroupRow kRadioGroups[ControlsPage::kRadioGroupCount] = {
-    {&CameraRotateEnum, "IDCS_CAMROT", T_CAMERAROTATION, "IDC_RADIO_CAMROT_", 4,
-     {T_NONE, T_CLOCKWISE, T_COUNTERCLOCKWISE, T_RANDOM}, nullptr},
-    {&SunColorEnum, "IDCS_SUNSCOLOR", T_SUNSCOLOR, "IDC_RADIO_SUNSCOLOR_", 4,
-     {T_CHOOSE, T_RANDOM, T_MIXTURE, T_OFFWHITE}, &CustomSunColor},
-    {&NebulaColorEnum, "IDCS_NEBCOLOR", T_NEBULAECOLOR, "IDC_RADIO_NEBCOLOR_", 3,
-     {T_CHOOSE, T_RANDOM, T_MIXTURE}, &CustomNebulaColor},
-};
 // The value both colour settings give the custom colour, the one the
 // chooser sets.
 constexpr int kChooseValue = static_cast<int>(SunColorMode::Custom);
@@ -119,7 +50,7 @@ static_assert(kChooseValue == static_cast<int>(NebulaColorMode::Custom));
 
 // Truncated, not rounded: a stored 0.005f (just below 0.005) stands at 4.
 int SliderPosition(const FloatSetting& factor) {
-    return static_cast<int>(factor.Factor() * ControlsPage::kSliderScale);
+    return static_cast<int>(factor.Factor() * kSliderScale);
 }
 
 QFrame* EtchedLine(QWidget* parent) {
@@ -166,11 +97,11 @@ std::optional<QColor> ChooseColorWithDialog(QWidget* parent, const QColor& initi
 }
 
 ControlsPage::ControlsPage(QWidget* parent)
-    : ConfigurePage(kIndex, "IDD_DLG_CONTROLS", parent), previewProgram_(ExecutablePath()) {
+    : ConfigurePage(kIndex, parent), previewProgram_(ExecutablePath()) {
     restoreDefaults_ = new QPushButton(this);
-    restoreDefaults_->setObjectName(QStringLiteral("IDC_BUTTON_RESTOREDEFAULTS"));
+    restoreDefaults_->setObjectName(ObjectName(kRestoreDefaultsButton.control));
     preview_ = new QPushButton(this);
-    preview_->setObjectName(QStringLiteral("IDC_BUTTON_PREVIEW"));
+    preview_->setObjectName(ObjectName(kPreviewButton.control));
     connect(restoreDefaults_, &QPushButton::clicked, this, [this] {
         RestoreDefaultSettings();
         PutValues();
@@ -199,16 +130,16 @@ QWidget* ControlsPage::BuildSliders() {
     auto* layout = new QGridLayout(box);
     int row = 0;
     for (int index = 0; index < kSliderCount; ++index) {
-        const SliderRow& entry = kSliders[index];
+        const SliderControl& entry = kSliderControls[index];
         if (index > 0) {
             layout->addWidget(EtchedLine(box), row++, 0, 1, 3);
         }
         for (int label = 0; label < 3; ++label) {
             sliderLabels_[index][label] = new QLabel(box);
-            sliderLabels_[index][label]->setObjectName(QLatin1String(entry.labels[label]));
+            sliderLabels_[index][label]->setObjectName(ObjectName(entry.labels[label].control));
         }
         QSlider* slider = new QSlider(Qt::Horizontal, box);
-        slider->setObjectName(QLatin1String(entry.slider));
+        slider->setObjectName(ObjectName(entry.slider));
         slider->setRange(0, kSliderScale);
         slider->setTickPosition(QSlider::NoTicks);
         slider->setPageStep(kSliderScale / 10);
@@ -237,8 +168,8 @@ QWidget* ControlsPage::BuildCheckBoxes() {
     layout->setContentsMargins(0, 0, 0, 0);
     for (int index = 0; index < kCheckBoxCount; ++index) {
         QCheckBox* box = new QCheckBox(column);
-        box->setObjectName(QLatin1String(kCheckBoxes[index].name));
-        BoolSetting* setting = kCheckBoxes[index].setting;
+        box->setObjectName(ObjectName(kCheckBoxControls[index].box.control));
+        BoolSetting* setting = kCheckBoxControls[index].setting;
         // clicked comes from the user only, never from putting the values.
         connect(box, &QCheckBox::clicked, this, [setting](bool checked) { setting->Set(checked ? 1 : 0); });
         checkBoxes_[index] = box;
@@ -253,14 +184,14 @@ QWidget* ControlsPage::BuildRadioGroups() {
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupRow& entry = kRadioGroups[group];
+        const RadioGroupControl& entry = kRadioGroupControls[group];
         auto* box = new QGroupBox(column);
-        box->setObjectName(QLatin1String(entry.box));
+        box->setObjectName(ObjectName(entry.box.control));
         auto* boxLayout = new QVBoxLayout(box);
         auto* buttons = new QButtonGroup(box);
         for (int value = 0; value < entry.count; ++value) {
             auto* button = new QRadioButton(box);
-            button->setObjectName(QLatin1String(entry.buttonPrefix) + QString::number(value));
+            button->setObjectName(ObjectName(entry.buttons[value].control));
             buttons->addButton(button, value);
             boxLayout->addWidget(button);
         }
@@ -285,32 +216,32 @@ QWidget* ControlsPage::BuildRadioGroups() {
 void ControlsPage::PutTexts() {
     for (int index = 0; index < kSliderCount; ++index) {
         for (int label = 0; label < 3; ++label) {
-            sliderLabels_[index][label]->setText(Text(kSliders[index].keys[label]));
+            sliderLabels_[index][label]->setText(Text(kSliderControls[index].labels[label].key));
         }
     }
     for (int index = 0; index < kCheckBoxCount; ++index) {
-        checkBoxes_[index]->setText(Text(kCheckBoxes[index].key));
+        checkBoxes_[index]->setText(Text(kCheckBoxControls[index].box.key));
     }
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupRow& entry = kRadioGroups[group];
-        groupBoxes_[group]->setTitle(Text(entry.boxKey));
+        const RadioGroupControl& entry = kRadioGroupControls[group];
+        groupBoxes_[group]->setTitle(Text(entry.box.key));
         for (int value = 0; value < entry.count; ++value) {
-            radioGroups_[group]->button(value)->setText(Text(entry.keys[value]));
+            radioGroups_[group]->button(value)->setText(Text(entry.buttons[value].key));
         }
     }
-    restoreDefaults_->setText(Text(T_RESTOREDEFAULTS));
-    preview_->setText(Text(T_PREVIEW));
+    restoreDefaults_->setText(Text(kRestoreDefaultsButton.key));
+    preview_->setText(Text(kPreviewButton.key));
 }
 
 void ControlsPage::PutValues() {
     for (int index = 0; index < kCheckBoxCount; ++index) {
-        checkBoxes_[index]->setChecked(kCheckBoxes[index].setting->Get() == 1);
+        checkBoxes_[index]->setChecked(kCheckBoxControls[index].setting->Get() == 1);
     }
     for (int index = 0; index < kSliderCount; ++index) {
         // Showing a value must not store it: the truncated position would
         // overwrite the setting.
         const QSignalBlocker blocker(sliders_[index]);
-        sliders_[index]->setValue(SliderPosition(*kSliders[index].setting));
+        sliders_[index]->setValue(SliderPosition(*kSliderControls[index].setting));
     }
     // Which monitor is primary only matters with more than one. The box
     // keeps its value either way.
@@ -318,7 +249,7 @@ void ControlsPage::PutValues() {
 
     for (int group = 0; group < kRadioGroupCount; ++group) {
         QButtonGroup* buttons = radioGroups_[group];
-        if (QAbstractButton* button = buttons->button(kRadioGroups[group].setting->Get())) {
+        if (QAbstractButton* button = buttons->button(kRadioGroupControls[group].setting->Get())) {
             button->setChecked(true);
         } else if (QAbstractButton* checked = buttons->checkedButton()) {
             // A value no button stands for (edited by hand): none is
@@ -333,7 +264,7 @@ void ControlsPage::PutValues() {
 
 void ControlsPage::PutChooseColors() {
     for (int group = 0; group < kRadioGroupCount; ++group) {
-        const RadioGroupRow& entry = kRadioGroups[group];
+        const RadioGroupControl& entry = kRadioGroupControls[group];
         if (entry.chosenColor == nullptr) {
             continue;
         }
@@ -345,7 +276,7 @@ void ControlsPage::PutChooseColors() {
 }
 
 void ControlsPage::ChooseColor(int group) {
-    IntSetting* chosenColor = kRadioGroups[group].chosenColor;
+    IntSetting* chosenColor = kRadioGroupControls[group].chosenColor;
     const std::optional<QColor> color = chooseColor_(this, ColorFromColorRef(chosenColor->Get()));
     if (color && color->isValid()) {
         chosenColor->Set(ColorRefFromColor(*color));

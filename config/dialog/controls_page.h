@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/dialog/configure_page.h"
+#include "config/dialog_controls.h"
 
 #include <QColor>
 
@@ -28,14 +29,13 @@ using ColorChooser = std::function<std::optional<QColor>(QWidget* parent, const 
 std::optional<QColor> ChooseColorWithDialog(QWidget* parent, const QColor& initial);
 
 // The page of every appearance setting: six sliders, thirteen check boxes,
-// three radio groups, restore defaults and preview.
+// three radio groups, restore defaults and preview, as dialog_controls.h
+// lists them.
 class ControlsPage : public ConfigurePage {
     Q_OBJECT
 
 public:
     static constexpr int kIndex = 1;
-    // Slider positions run from 0 to this; a setting of 1.0 stands at the end.
-    static constexpr int kSliderScale = 1000;
 
     explicit ControlsPage(QWidget* parent = nullptr);
 
@@ -46,10 +46,6 @@ public:
     void SetColorChooser(ColorChooser chooser) { chooseColor_ = std::move(chooser); }
     // The program the preview button starts with "-s"; this program unless set.
     void SetPreviewProgram(std::string path) { previewProgram_ = std::move(path); }
-
-    static constexpr int kSliderCount = 6;
-    static constexpr int kCheckBoxCount = 13;
-    static constexpr int kRadioGroupCount = 3;
 
 private:
     QWidget* BuildSliders();

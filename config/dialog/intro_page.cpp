@@ -2,6 +2,7 @@
 
 #include "config/dialog/hyperlink_label.h"
 #include "config/dialog/shell_open.h"
+#include "config/dialog_controls.h"
 #include "scene/resources.h"
 #include "settings/settings.h"
 #include "skyloom_build_date.h"
@@ -25,7 +26,7 @@ namespace skyloom {
 
 namespace {
 
-constexpr int kBannerResource = 145;
+const IntroPageControls& kControls = kIntroPageControls;
 
 QString HomePage() { return QStringLiteral(SKYLOOM_HOMEPAGE_URL); }
 QString EmailAddress() { return QStringLiteral(SKYLOOM_CONTACT_EMAIL); }
@@ -44,9 +45,9 @@ QString WebCaption() {
     return caption;
 }
 
-QLabel* RightAligned(QWidget* parent, const char* name) {
+QLabel* RightAligned(QWidget* parent, const TextControl& control) {
     auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
+    label->setObjectName(ObjectName(control.control));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -64,28 +65,28 @@ std::string BuildDateText(std::int64_t secondsSince1970) {
 }
 
 IntroPage::IntroPage(QWidget* parent)
-    : ConfigurePage(kIndex, "IDD_DLG_INTRO", parent),
+    : ConfigurePage(kIndex, parent),
       banner_(new QLabel(this)),
       version_(new QLabel(this)),
       visit_(new QPushButton(this)),
-      emailLabel_(RightAligned(this, "IDC_STATIC_EMAIL")),
+      emailLabel_(RightAligned(this, kControls.emailLabel)),
       emailLink_(new HyperlinkLabel(EmailAddress(), this)),
-      webLabel_(RightAligned(this, "IDC_STATIC_INTERNET")),
+      webLabel_(RightAligned(this, kControls.webLabel)),
       webLink_(new HyperlinkLabel(WebCaption(), this)),
-      languageLabel_(RightAligned(this, "IDC_STATIC_LANGUAGE")),
+      languageLabel_(RightAligned(this, kControls.languageLabel)),
       languages_(new QComboBox(this)),
       translationsLink_(new HyperlinkLabel(QStringLiteral("?"), this)),
       translator_(new QLabel(this)) {
-    banner_->setObjectName(QStringLiteral("IDC_BANNER"));
-    version_->setObjectName(QStringLiteral("IDC_STATIC_VERSION"));
-    visit_->setObjectName(QStringLiteral("IDC_BUTTON_VISIT"));
-    emailLink_->setObjectName(QStringLiteral("IDC_LINK_EMAIL"));
-    webLink_->setObjectName(QStringLiteral("IDC_LINK_WEB"));
-    languages_->setObjectName(QStringLiteral("IDC_COMBO_LANGUAGE"));
-    translationsLink_->setObjectName(QStringLiteral("IDC_LINK_TRANSLATIONS"));
-    translator_->setObjectName(QStringLiteral("IDCS_TRANSLATOR"));
+    banner_->setObjectName(ObjectName(kControls.banner));
+    version_->setObjectName(ObjectName(kControls.version.control));
+    visit_->setObjectName(ObjectName(kControls.visit.control));
+    emailLink_->setObjectName(ObjectName(kControls.emailLink));
+    webLink_->setObjectName(ObjectName(kControls.webLink));
+    languages_->setObjectName(ObjectName(kControls.languages));
+    translationsLink_->setObjectName(ObjectName(kControls.translationsLink));
+    translator_->setObjectName(ObjectName(kControls.translator.control));
 
-    const ResourceBytes bannerBytes = FindResource("bitmap", kBannerResource);
+    const ResourceBytes bannerBytes = FindResource("bitmap", kControls.bannerBitmap);
     QPixmap picture;
     if (bannerBytes.data != nullptr &&
         picture.loadFromData(bannerBytes.data, static_cast<uint>(bannerBytes.size))) {
@@ -137,12 +138,12 @@ IntroPage::IntroPage(QWidget* parent)
 }
 
 void IntroPage::PutTexts() {
-    languageLabel_->setText(Text(T_LANGUAGE));
-    translator_->setText(Text(T_TRANSLATOR));
-    visit_->setText(Text(T_VISIT));
-    emailLabel_->setText(Text(T_EMAIL));
-    webLabel_->setText(Text(T_INTERNET));
-    version_->setText(QString::asprintf("%s %d.%d  -  %s", GetText(T_VERSION), VersionMajor.Get(),
+    languageLabel_->setText(Text(kControls.languageLabel.key));
+    translator_->setText(Text(kControls.translator.key));
+    visit_->setText(Text(kControls.visit.key));
+    emailLabel_->setText(Text(kControls.emailLabel.key));
+    webLabel_->setText(Text(kControls.webLabel.key));
+    version_->setText(QString::asprintf("%s %d.%d  -  %s", GetText(kControls.version.key), VersionMajor.Get(),
                                         VersionMinor.Get(), BuildDateText(SKYLOOM_BUILD_EPOCH).c_str()));
     emit TextsPut();
 }

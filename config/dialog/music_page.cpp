@@ -1,5 +1,6 @@
 #include "config/dialog/music_page.h"
 
+#include "config/dialog_controls.h"
 #include "settings/settings.h"
 
 #include <QApplication>
@@ -37,8 +38,7 @@ const FilterRow kFilters[] = {
 constexpr std::string_view kPlaylistExtensions = "*.M3U; *.PLS; *.RAM; *.M2A; *.KPL; *.B4S";
 constexpr std::string_view kMusicExtensions = "*.MP3; *.OGG; *.WAV; *.WMA; *.RA; *.MID; *.MIDI; *.RMI";
 
-// MusicFilename holds at most this many bytes of UTF-8.
-constexpr int kMaxFileNameBytes = static_cast<int>(StringSetting::kMaxLength);
+const MusicPageControls& kControls = kMusicPageControls;
 
 // Refuses input that would make the name longer than the setting holds, so
 // what the field shows is what gets stored.
@@ -46,7 +46,7 @@ class Utf8LengthValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        return input.toUtf8().size() <= kMaxFileNameBytes ? Acceptable : Invalid;
+        return input.toUtf8().size() <= kControls.maxFileNameBytes ? Acceptable : Invalid;
     }
 };
 
@@ -98,26 +98,27 @@ std::optional<QString> ChooseMusicFileWithDialog(QWidget* parent, const QString&
 }
 
 MusicPage::MusicPage(QWidget* parent)
-    : ConfigurePage(kIndex, "IDD_DLG_MUSIC", parent),
+    : ConfigurePage(kIndex, parent),
       playMusic_(new QCheckBox(this)),
       playlistLabel_(new QLabel(this)),
       fileName_(new QLineEdit(this)),
       select_(new QPushButton(this)),
       about_(new QLabel(this)) {
-    playMusic_->setObjectName(QStringLiteral("IDC_CHECK_PLAYMUSIC"));
-    playlistLabel_->setObjectName(QStringLiteral("IDC_STATIC_PLAYLIST"));
-    fileName_->setObjectName(QStringLiteral("IDC_EDIT_MUSICFILE"));
-    select_->setObjectName(QStringLiteral("IDC_BUTTON_SELECT"));
-    about_->setObjectName(QStringLiteral("IDCS_ABOUTM3U"));
+    playMusic_->setObjectName(ObjectName(kControls.playMusic.box.control));
+    playlistLabel_->setObjectName(ObjectName(kControls.playlistLabel.control));
+    fileName_->setObjectName(ObjectName(kControls.fileName));
+    select_->setObjectName(ObjectName(kControls.select.control));
+    about_->setObjectName(ObjectName(kControls.about));
 
-    fileName_->setMaxLength(kMaxFileNameBytes);
+    fileName_->setMaxLength(kControls.maxFileNameBytes);
     fileName_->setValidator(new Utf8LengthValidator(fileName_));
     playlistLabel_->setBuddy(fileName_);
     about_->setWordWrap(true);
     about_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     about_->setTextFormat(Qt::PlainText);
 
-    connect(playMusic_, &QCheckBox::clicked, this, [](bool checked) { PlayMusic.Set(checked ? 1 : 0); });
+    connect(playMusic_, &QCheckBox::clicked, this,
+            [](bool checked) { kControls.playMusic.setting->Set(checked ? 1 : 0); });
     connect(select_, &QPushButton::clicked, this, &MusicPage::SelectFile);
 
     auto* fileRow = new QHBoxLayout;
@@ -132,18 +133,18 @@ MusicPage::MusicPage(QWidget* parent)
     layout->addWidget(about_, 1);
 
     PutTexts();
-    playMusic_->setChecked(PlayMusic.Get() == 1);
-    fileName_->setText(QString::fromUtf8(MusicFilename.Get()));
+    playMusic_->setChecked(kControls.playMusic.setting->Get() == 1);
+    fileName_->setText(QString::fromUtf8(kControls.fileSetting->Get()));
 }
 
 void MusicPage::PutTexts() {
-    playMusic_->setText(Text(T_STARTMUSICPLAYER));
-    playlistLabel_->setText(Text(T_PLAYLIST));
-    select_->setText(Text(T_SELECT));
-    about_->setText(QStringLiteral("%1 %2").arg(Text(T_ABOUTPLAYLISTS1), Text(T_ABOUTPLAYLISTS2)));
+    playMusic_->setText(Text(kControls.playMusic.box.key));
+    playlistLabel_->setText(Text(kControls.playlistLabel.key));
+    select_->setText(Text(kControls.select.key));
+    about_->setText(QStringLiteral("%1 %2").arg(Text(kControls.aboutKeys[0]), Text(kControls.aboutKeys[1])));
 }
 
-void MusicPage::Deactivate() { MusicFilename.Set(fileName_->text().toUtf8().toStdString()); }
+void MusicPage::Deactivate() { kControls.fileSetting->Set(fileName_->text().toUtf8().toStdString()); }
 
 void MusicPage::SelectFile() {
     const QString current = fileName_->text();
@@ -151,7 +152,7 @@ void MusicPage::SelectFile() {
     if (!chosen) {
         return;
     }
-    if (chosen->toUtf8().size() > kMaxFileNameBytes) {
+    if (chosen->toUtf8().size() > kControls.maxFileNameBytes) {
         // Cutting a path would name another file: refuse it instead.
         QApplication::beep();
         return;
