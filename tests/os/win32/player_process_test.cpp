@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,13 @@ TEST_F(PlayerProcessTest, StartsWithTheFileSettlesAsAskedAndClosesWhenAsked) {
         const std::string file = StandInFile("list " + std::to_string(++number) + kExtension, c.mode);
         const std::uint32_t processId = LaunchAssociatedPlayer(file.c_str(), c.hidden);
         ASSERT_NE(processId, 0u);
-        WaitForPlayerToSettle(processId, c.hidden);
+        // A failed check must not leave the player holding the test's output.
+        const std::unique_ptr<const std::uint32_t, void (*)(const std::uint32_t*)> ender(
+            &processId, [](const std::uint32_t* id) { TerminatePlayerGroup(*id); });
+        // Its window is up once it has recorded its start; the settling then
+        // meets a player that is there, however slow the machine.
         const std::vector<std::string> record = testing::WaitForStandInRecord(file);
+        WaitForPlayerToSettle(processId, c.hidden);
         ASSERT_EQ(record.size(), 2u);
         EXPECT_EQ(record[0], "\"" + StandInPath() + "\" \"" + file + "\"");
         const HWND window = StandInWindow(processId);

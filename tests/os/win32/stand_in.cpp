@@ -27,18 +27,22 @@ std::string StandInFile(const std::string& name, const std::string& mode) {
 
 std::vector<std::string> WaitForStandInRecord(const std::string& file) {
     const std::string record = file + ".started";
-    for (int waited = 0; GetFileAttributesA(record.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 20) {
-        if (waited >= 10000) {
-            return {};
+    // The record appears whole, by a rename; a read that still finds
+    // nothing (the file held open a moment longer) is tried again.
+    for (int waited = 0; waited < 10000; waited += 20) {
+        std::vector<std::string> lines;
+        if (GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            std::istringstream text(ReadFileText(record));
+            for (std::string line; std::getline(text, line);) {
+                lines.push_back(line);
+            }
+        }
+        if (!lines.empty()) {
+            return lines;
         }
         Sleep(20);
     }
-    std::vector<std::string> lines;
-    std::istringstream text(ReadFileText(record));
-    for (std::string line; std::getline(text, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return {};
 }
 
 }  // namespace skyloom::testing

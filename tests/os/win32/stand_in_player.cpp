@@ -1,7 +1,8 @@
 // A stand-in for a music player (and any program the saver starts), for
 // the process tests. Started with a file as its first argument, it records
-// its command line and its arguments, one a line, in <file>.started, and
-// then does what the file's first word says:
+// its command line and its arguments, one a line, in <file>.started (once
+// its window is up, where it keeps one), and does what the file's first
+// word says:
 //   exit     ends at once;
 //   window   shows a window with the show command it was given and ends
 //            when its message loop gets WM_QUIT;
@@ -58,6 +59,10 @@ int RunWindow(HINSTANCE instance, int show, bool insist) {
     if (insist) {
         ShowWindow(window, SW_SHOW);
     }
+    // Only now: a test that has seen the record finds the window too.
+    if (!Record(__argv[1])) {
+        return 2;
+    }
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         DispatchMessageA(&message);
@@ -68,12 +73,15 @@ int RunWindow(HINSTANCE instance, int show, bool insist) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    if (__argc < 2 || !Record(__argv[1])) {
+    if (__argc < 2) {
         return 2;
     }
     const std::string mode = FirstWord(__argv[1]);
     if (mode == "window" || mode == "insist") {
         return RunWindow(instance, show, mode == "insist");
+    }
+    if (!Record(__argv[1])) {
+        return 2;
     }
     if (mode == "nothing") {
         Sleep(INFINITE);
