@@ -28,8 +28,10 @@ std::string StandInFile(const std::string& name, const std::string& mode) {
 std::vector<std::string> WaitForStandInRecord(const std::string& file) {
     const std::string record = file + ".started";
     // The record appears whole, by a rename; a read that still finds
-    // nothing (the file held open a moment longer) is tried again.
-    for (int waited = 0; waited < 10000; waited += 20) {
+    // nothing (the file held open a moment longer) is tried again. The
+    // bound only keeps a stand-in that never starts from hanging the test:
+    // a first window in a fresh Wine prefix on a busy machine takes seconds.
+    for (int waited = 0; waited < 60000; waited += 20) {
         std::vector<std::string> lines;
         if (GetFileAttributesA(record.c_str()) != INVALID_FILE_ATTRIBUTES) {
             std::istringstream text(ReadFileText(record));
