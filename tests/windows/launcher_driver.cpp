@@ -10,6 +10,8 @@
 // conditions polled for.
 #include "skyloom_site.h"
 
+#include "tests/windows/saver_process.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -61,17 +63,7 @@ long RunToEnd(std::string line, HANDLE job) {
     return ended ? static_cast<long>(code) : -1;
 }
 
-bool SaverProcessLeft() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        found = lstrcmpiA(entry.szExeFile, "Skyloom.scr") == 0;
-    }
-    CloseHandle(snapshot);
-    return found;
-}
+using skyloom::testing::SaverProcessLeft;
 
 HWND SkyloomBoxWithin(DWORD ms) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {

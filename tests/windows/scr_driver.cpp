@@ -5,6 +5,8 @@
 // conditions polled for, never sleeps that stand in for them.
 // (scr_driver power is its own helper: see PowerSwitchesSeenAfresh.)
 
+#include "tests/windows/saver_process.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -120,18 +122,7 @@ bool PowerSwitchesSeenAfresh(bool on) {
     return reader.hProcess != nullptr && ExitCodeWithin(reader, kEndMs) == (on ? 3 : 0);
 }
 
-// Any Skyloom.scr process, the first one or a second one.
-bool SaverProcessLeft() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
-        found = lstrcmpiA(entry.szExeFile, "Skyloom.scr") == 0;
-    }
-    CloseHandle(snapshot);
-    return found;
-}
+using skyloom::testing::SaverProcessLeft;
 
 // A key pressed on the keyboard, as the user would, to the window in front.
 void PressKey(WORD key) {
