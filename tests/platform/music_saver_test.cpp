@@ -159,6 +159,9 @@ protected:
         Window* children = nullptr;
         unsigned int count = 0;
         bool showing = false;
+        // A window may go between the listing and the questions about it:
+        // that BadWindow is an answer here, not an error.
+        const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         if (XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parentReturn, &children, &count)) {
             for (unsigned int i = 0; i < count; ++i) {
                 char* name = nullptr;
@@ -172,6 +175,8 @@ protected:
             }
             XFree(children);
         }
+        XSync(display, False);
+        XSetErrorHandler(previous);
         return showing;
     }
 
