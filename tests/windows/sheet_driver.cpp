@@ -31,6 +31,7 @@ constexpr wchar_t kKey[] = L"Software\\Quillmere\\Skyloom";
 constexpr wchar_t kLabels[] = L"< labels >";
 constexpr int kApplyButton = 0x3021;
 constexpr int kMaxFileName = 499;
+constexpr wchar_t kPlantedMusic[] = L"Z:\\music\\planted.m3u";
 
 int failures = 0;
 
@@ -114,56 +115,55 @@ float AsFloat(DWORD bits) {
 std::optional<DWORD> StoredNumber(const std::wstring& name) {
     DWORD number = 0;
     DWORD size = sizeof number;
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return number;
+    return RegGetValueW(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_DWORD, nullptr, &number, &size) == ERROR_SUCCESS
+               ? std::optional<DWORD>(number)
+               : std::nullopt;
 }
 
 std::optional<std::wstring> StoredText(const std::wstring& name) {
     wchar_t text[2048] = L"";
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(text);
+    return RegGetValueW(HKEY_CURRENT_USER, kKey, name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
+               ? std::optional<std::wstring>(text)
+               : std::nullopt;
 }
 
-std::string NumberText(DWORD number, bool isFloat) {
-    if (!isFloat) {
-        return std::to_string(number);
+// The value as the key holds it now, named and typed like `wanted`.
+std::optional<Value> Stored(const Value& wanted) {
+    Value stored = wanted;
+    const auto number = StoredNumber(wanted.name);
+    const auto text = StoredText(wanted.name);
+    stored.number = number.value_or(0);
+    stored.text = text.value_or(L"");
+    return (wanted.type == REG_SZ ? text.has_value() : number.has_value()) ? std::optional<Value>(stored) : std::nullopt;
+}
+
+std::string Shown(const std::optional<Value>& value) {
+    if (!value) {
+        return "nothing";
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", AsFloat(number));
-    return text;
+    if (value->type == REG_SZ) {
+        return "\"" + Narrow(value->text) + "\"";
+    }
+    if (!value->isFloat) {
+        return std::to_string(value->number);
+    }
+    char number[32];
+    std::snprintf(number, sizeof number, "%.6g", AsFloat(value->number));
+    return number;
 }
 
 bool Holds(const Value& value) {
-    if (value.type == REG_SZ) {
-        return StoredText(value.name) == value.text;
-    }
-    const std::optional<DWORD> stored = StoredNumber(value.name);
-    return stored && (value.isFloat ? std::fabs(AsFloat(*stored) - AsFloat(value.number)) <= 1e-6f
-                                    : *stored == value.number);
-}
-
-std::string Found(const Value& value) {
-    if (value.type == REG_SZ) {
-        const auto text = StoredText(value.name);
-        return text ? "\"" + Narrow(*text) + "\"" : "no text";
-    }
-    const auto number = StoredNumber(value.name);
-    return number ? NumberText(*number, value.isFloat) : "no number";
-}
-
-std::string Wanted(const Value& value) {
-    return value.type == REG_SZ ? "\"" + Narrow(value.text) + "\"" : NumberText(value.number, value.isFloat);
+    const std::optional<Value> stored = Stored(value);
+    return stored && (value.type == REG_SZ ? stored->text == value.text
+                      : value.isFloat    ? std::fabs(AsFloat(stored->number) - AsFloat(value.number)) <= 1e-6f
+                                         : stored->number == value.number);
 }
 
 // `ms` 0: the value must be there now, as after a message sent and answered.
 void ExpectStored(const Value& value, const std::string& when, DWORD ms = kStepMs) {
     Check(Within(ms, [&] { return Holds(value); }),
-          when + ": " + Narrow(value.name) + " holds " + Found(value) + ", not " + Wanted(value));
+          when + ": " + Narrow(value.name) + " holds " + Shown(Stored(value)) + ", not " + Shown(value));
 }
 
 bool Plant(const Value& value) {
@@ -207,9 +207,20 @@ long ExitCodeWithin(HANDLE process, DWORD ms) {
 
 bool Running(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
 
+// Sent with an upper bound, so a window that stops answering fails the case.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kEndMs, &result)) {
+        Check(false, "message " + std::to_string(message) + " went unanswered");
+    }
+    return static_cast<LRESULT>(result);
+}
+
+// Asked of the window: for another process's window GetWindowTextW gives
+// the text it was made with, not what an edit control holds now.
 std::wstring TextOf(HWND window) {
     wchar_t text[1024] = L"";
-    GetWindowTextW(window, text, 1024);
+    Send(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -247,15 +258,6 @@ std::vector<HWND> Sheets(DWORD processId) {
     std::vector<HWND> sheets = TopWindows(processId, L"#32770");
     std::erase_if(sheets, [](HWND window) { return TextOf(window) != L" Skyloom"; });
     return sheets;
-}
-
-// Sent with an upper bound, so a window that stops answering fails the case.
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kEndMs, &result)) {
-        Check(false, "message " + std::to_string(message) + " went unanswered");
-    }
-    return static_cast<LRESULT>(result);
 }
 
 // ---- The sheet
@@ -672,9 +674,8 @@ void Preview(Session& session) {
 void Music(Session& session) {
     HWND sheet = session.sheet;
     HWND edit = Item(sheet, IDC_EDIT_MUSICFILE);
-    const std::wstring planted = StoredText(L"MusicFilename").value_or(L"(none)");
     Check(Send(edit, EM_GETLIMITTEXT, 0, 0) == kMaxFileName, "the file name field is not limited to 499 characters");
-    Check(TextOf(edit) == planted, "the field does not show the planted name");
+    Check(TextOf(edit) == kPlantedMusic, "the field does not show the planted name");
     Click(Item(sheet, IDC_CHECK_PLAYMUSIC));
     ExpectStored(Number(L"PlayMusic", 1), "clicking the music box", 0);
     std::wstring longName = L"Z:\\music\\";
@@ -683,8 +684,8 @@ void Music(Session& session) {
     }
     Type(edit, longName);
     const std::wstring kept = longName.substr(0, kMaxFileName);
-    Check(TextOf(edit) == kept, "the field took more than 499 characters");
-    ExpectStored(Text(L"MusicFilename", planted), "while typing", 0);
+    Check(TextOf(edit) == kept, "the field does not hold the first 499 characters typed");
+    ExpectStored(Text(L"MusicFilename", kPlantedMusic), "while typing", 0);
     ShowPage(sheet, kControlsPage);
     ExpectStored(Text(L"MusicFilename", kept), "leaving the page", 0);
     ShowPage(sheet, kMusicPage);
@@ -783,7 +784,7 @@ const Case kCases[] = {
      DataFolder::kBesideProgram, 1, Controls, kMusicSettings},
     {"preview", {Number(L"CurrentConfigureSheet", 1)}, DataFolder::kBesideProgram, 1, Preview, {}},
     {"music",
-     {Number(L"CurrentConfigureSheet", 2), Number(L"PlayMusic", 0), Text(L"MusicFilename", L"Z:\\music\\planted.m3u")},
+     {Number(L"CurrentConfigureSheet", 2), Number(L"PlayMusic", 0), Text(L"MusicFilename", kPlantedMusic)},
      DataFolder::kBesideProgram, 2, Music,
      {Number(L"PlayMusic", 1), Text(L"MusicFilename", L"Z:\\music\\typed.m3u"), Number(L"CurrentConfigureSheet", 2)}},
     {"language", {}, DataFolder::kBesideProgram, 0, Languages, {Text(L"CurrentLanguage", L"english")}},
@@ -865,12 +866,15 @@ void Run(const Case& test, const std::wstring& program) {
         return session.sheet != nullptr || !Running(session.process.hProcess);
     });
     if (Check(session.sheet != nullptr, "/c showed no sheet captioned \" Skyloom\"")) {
-        Check(PageShown(session.sheet) == test.startPage, "the sheet opened on page " + std::to_string(PageShown(session.sheet)));
+        const int page = PageShown(session.sheet);
+        Check(page == test.startPage, "the sheet opened on page " + std::to_string(page));
         ExpectStored(Number(L"CurrentConfigureSheet", test.startPage), "at the start");
         if (test.drive != nullptr) {
             test.drive(session);
         }
-        Send(session.sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        // Posted: a sent one ends the sheet's modal loop only once some
+        // posted message wakes it up.
+        PostMessageW(session.sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     }
     Check(ExitCodeWithin(session.process.hProcess, kEndMs) == 0, "/c did not end with 0 after OK");
     for (const Value& value : test.kept) {
