@@ -56,18 +56,21 @@ const RadioGroupControl kRadioGroupControls[kRadioGroupCount] = {
       {CONTROL(IDC_RADIO_CAMROT_1), T_CLOCKWISE},
       {CONTROL(IDC_RADIO_CAMROT_2), T_COUNTERCLOCKWISE},
       {CONTROL(IDC_RADIO_CAMROT_3), T_RANDOM}},
-     nullptr},
+     nullptr,
+     {nullptr, 0}},
     {&SunColorEnum, {CONTROL(IDCS_SUNSCOLOR), T_SUNSCOLOR}, 4,
      {{CONTROL(IDC_RADIO_SUNSCOLOR_0), T_CHOOSE},
       {CONTROL(IDC_RADIO_SUNSCOLOR_1), T_RANDOM},
       {CONTROL(IDC_RADIO_SUNSCOLOR_2), T_MIXTURE},
       {CONTROL(IDC_RADIO_SUNSCOLOR_3), T_OFFWHITE}},
-     &CustomSunColor},
+     &CustomSunColor,
+     CONTROL(IDC_SWATCH_SUNSCOLOR)},
     {&NebulaColorEnum, {CONTROL(IDCS_NEBCOLOR), T_NEBULAECOLOR}, 3,
      {{CONTROL(IDC_RADIO_NEBCOLOR_0), T_CHOOSE},
       {CONTROL(IDC_RADIO_NEBCOLOR_1), T_RANDOM},
       {CONTROL(IDC_RADIO_NEBCOLOR_2), T_MIXTURE}},
-     &CustomNebulaColor},
+     &CustomNebulaColor,
+     CONTROL(IDC_SWATCH_NEBCOLOR)},
 };
 
 const TextControl kRestoreDefaultsButton = {CONTROL(IDC_BUTTON_RESTOREDEFAULTS), T_RESTOREDEFAULTS};
@@ -100,5 +103,9 @@ const IntroPageControls kIntroPageControls = {
 };
 
 #undef CONTROL
+
+int SliderPosition(const FloatSetting& setting) { return static_cast<int>(setting.Factor() * kSliderScale); }
+
+float SliderValue(int position) { return static_cast<float>(position / static_cast<double>(kSliderScale)); }
 
 }  // namespace skyloom

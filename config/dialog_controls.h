@@ -40,6 +40,12 @@ extern const DialogPage kDialogPages[kDialogPageCount];
 // Slider positions run from 0 to this; a setting of 1.0 stands at the end.
 inline constexpr int kSliderScale = 1000;
 
+// The position that shows a setting: truncated, not rounded, so a stored
+// 0.005f (just below 0.005) stands at 4.
+int SliderPosition(const FloatSetting& setting);
+// The value a position stores: the quotient as a float.
+float SliderValue(int position);
+
 struct SliderControl {
     FloatSetting* setting;
     DialogControl slider;
@@ -66,6 +72,9 @@ struct RadioGroupControl {
     TextControl buttons[kMaxRadioButtons];
     // The colour that the custom value stands for; null for the camera.
     IntSetting* chosenColor;
+    // Shows that colour beside the button where the toolkit draws it as a
+    // control of its own (Windows); no control for the camera.
+    DialogControl swatch;
 };
 inline constexpr int kRadioGroupCount = 3;
 extern const RadioGroupControl kRadioGroupControls[kRadioGroupCount];
@@ -89,6 +98,10 @@ struct MusicPageControls {
 extern const MusicPageControls kMusicPageControls;
 
 // Introduction page.
+
+// The language list's last entry: the key names as texts.
+inline constexpr char kLabelsEntry[] = "< labels >";
+
 struct IntroPageControls {
     DialogControl banner;
     int bannerBitmap;

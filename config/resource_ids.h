@@ -80,6 +80,9 @@
 #define IDC_RADIO_NEBCOLOR_0 1161
 #define IDC_RADIO_NEBCOLOR_1 1162
 #define IDC_RADIO_NEBCOLOR_2 1163
+/* the custom colours' swatches beside their buttons */
+#define IDC_SWATCH_SUNSCOLOR 1164
+#define IDC_SWATCH_NEBCOLOR 1165
 
 /* Controls page: buttons */
 #define IDC_BUTTON_RESTOREDEFAULTS 1170

@@ -48,11 +48,6 @@ int CheckBoxIndex(const BoolSetting* setting) {
 constexpr int kChooseValue = static_cast<int>(SunColorMode::Custom);
 static_assert(kChooseValue == static_cast<int>(NebulaColorMode::Custom));
 
-// Truncated, not rounded: a stored 0.005f (just below 0.005) stands at 4.
-int SliderPosition(const FloatSetting& factor) {
-    return static_cast<int>(factor.Factor() * kSliderScale);
-}
-
 QFrame* EtchedLine(QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
@@ -149,7 +144,7 @@ QWidget* ControlsPage::BuildSliders() {
         FloatSetting* setting = entry.setting;
         // Dragging included: every position the slider passes is stored.
         connect(slider, &QSlider::valueChanged, this, [setting](int position) {
-            setting->Set(static_cast<float>(position / static_cast<double>(kSliderScale)));
+            setting->Set(SliderValue(position));
         });
 
         layout->addWidget(sliderLabels_[index][0], row++, 0, 1, 3);

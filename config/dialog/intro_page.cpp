@@ -18,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -53,16 +52,6 @@ QLabel* RightAligned(QWidget* parent, const TextControl& control) {
 }
 
 }  // namespace
-
-std::string BuildDateText(std::int64_t secondsSince1970) {
-    // Named here, not by the locale: the line reads the same everywhere.
-    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const std::chrono::sys_seconds moment{std::chrono::seconds{secondsSince1970}};
-    const std::chrono::year_month_day day{std::chrono::floor<std::chrono::days>(moment)};
-    return std::string(kMonths[static_cast<unsigned>(day.month()) - 1]) + ' ' +
-           std::to_string(static_cast<unsigned>(day.day())) + ' ' + std::to_string(static_cast<int>(day.year()));
-}
 
 IntroPage::IntroPage(QWidget* parent)
     : ConfigurePage(kIndex, parent),
@@ -143,8 +132,8 @@ void IntroPage::PutTexts() {
     visit_->setText(Text(kControls.visit.key));
     emailLabel_->setText(Text(kControls.emailLabel.key));
     webLabel_->setText(Text(kControls.webLabel.key));
-    version_->setText(QString::asprintf("%s %d.%d  -  %s", GetText(kControls.version.key), VersionMajor.Get(),
-                                        VersionMinor.Get(), BuildDateText(SKYLOOM_BUILD_EPOCH).c_str()));
+    version_->setText(QString::fromStdString(VersionLine(GetText(kControls.version.key), VersionMajor.Get(),
+                                                         VersionMinor.Get(), SKYLOOM_BUILD_EPOCH)));
     emit TextsPut();
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "config/dialog/configure_page.h"
-
-#include <cstdint>
-#include <string>
+#include "config/version_line.h"
 
 class QComboBox;
 class QLabel;
@@ -12,13 +10,6 @@ class QPushButton;
 namespace skyloom {
 
 class HyperlinkLabel;
-
-// A moment in seconds since 1970 as the version line dates the build, in
-// UTC: English month abbreviation, day, year ("Jan 5 2025").
-std::string BuildDateText(std::int64_t secondsSince1970);
-
-// The "< labels >" entry of the language list: the key names as texts.
-inline constexpr char kLabelsEntry[] = "< labels >";
 
 // The first page: banner, version line, the maker's links, the language
 // choice and the translator's credit. A language chosen here shows on this

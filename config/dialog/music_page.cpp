@@ -1,6 +1,7 @@
 #include "config/dialog/music_page.h"
 
 #include "config/dialog_controls.h"
+#include "config/music_file_filter.h"
 #include "settings/settings.h"
 
 #include <QApplication>
@@ -19,25 +20,6 @@ namespace skyloom {
 
 namespace {
 
-// Description as the user reads it, then the patterns Qt matches with.
-// Qt takes the patterns from the last parentheses and hides that part
-// (HideNameFilterDetails), so the description shows as it stands.
-struct FilterRow {
-    const char* description;
-    const char* patterns;
-};
-const FilterRow kFilters[] = {
-    {"Music Playlists (*.m3u; *.pls; *.ram; *.m2a; *.kpl; *.b4s)", "*.m3u *.pls *.ram *.m2a *.kpl *.b4s"},
-    {"Music Files (*.mp3; *.ogg; *.wav; *.wma; *.ra; *.mid; *.midi; *.rmi)",
-     "*.mp3 *.ogg *.wav *.wma *.ra *.mid *.midi *.rmi"},
-    // "*.*" means every file to the user; on Linux the pattern for that is "*".
-    {"All Files (*.*)", "*"},
-};
-
-// Matched as substrings, so ".RA" is found inside ".RAM" of the playlists.
-constexpr std::string_view kPlaylistExtensions = "*.M3U; *.PLS; *.RAM; *.M2A; *.KPL; *.B4S";
-constexpr std::string_view kMusicExtensions = "*.MP3; *.OGG; *.WAV; *.WMA; *.RA; *.MID; *.MIDI; *.RMI";
-
 const MusicPageControls& kControls = kMusicPageControls;
 
 // Refuses input that would make the name longer than the setting holds, so
@@ -54,30 +36,19 @@ public:
 
 QStringList MusicFileFilters() {
     QStringList filters;
-    for (const FilterRow& filter : kFilters) {
-        filters << QStringLiteral("%1 (%2)").arg(QLatin1String(filter.description), QLatin1String(filter.patterns));
+    for (const MusicFileFilter& filter : kMusicFileFilters) {
+        // Qt takes the patterns from the last parentheses, separated by
+        // blanks, and hides that part (HideNameFilterDetails), so the
+        // description shows as it stands. "*.*" means every file to the
+        // user; on Linux the pattern for that is "*".
+        QString patterns = QLatin1String(filter.patterns);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (patterns == QLatin1String("*.*")) {
+            patterns = QStringLiteral("*");
+        }
+        filters << QStringLiteral("%1 (%2)").arg(QLatin1String(filter.description), patterns);
     }
     return filters;
-}
-
-int MusicStartingFilter(std::string_view fieldText) {
-    const size_t dot = fieldText.rfind('.');
-    if (dot == std::string_view::npos) {
-        return 1;
-    }
-    std::string extension(fieldText.substr(dot));
-    for (char& c : extension) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    if (kPlaylistExtensions.find(extension) != std::string_view::npos) {
-        return 1;
-    }
-    if (kMusicExtensions.find(extension) != std::string_view::npos) {
-        return 2;
-    }
-    return 3;
 }
 
 std::optional<QString> ChooseMusicFileWithDialog(QWidget* parent, const QString& startName, int filterNumber) {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "config/dialog/configure_page.h"
+#include "config/music_file_filter.h"
 
 #include <QStringList>
 
 #include <functional>
 #include <optional>
-#include <string_view>
 
 class QCheckBox;
 class QLabel;
@@ -17,11 +17,6 @@ namespace skyloom {
 
 // The file dialog's filters, in order: playlists, music files, all files.
 QStringList MusicFileFilters();
-// The filter (1 to 3) the file dialog starts with for a field's text: by
-// the text from its last "." on, found (ignoring case) inside the playlist
-// extensions, else the music extensions, else all files. Empty text or no
-// "." gives the playlists.
-int MusicStartingFilter(std::string_view fieldText);
 
 // Asks for an existing file, starting from startName with the filter of
 // that number (1-based); nullopt when cancelled.

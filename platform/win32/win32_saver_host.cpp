@@ -1,5 +1,6 @@
 #include "platform/win32/win32_saver_host.h"
 
+#include "config/configure_sheet_entry.h"
 #include "os/detached_process.h"
 #include "os/executable_path.h"
 #include "platform/win32/framework.h"
@@ -64,11 +65,6 @@ void Win32SaverHost::OpenConfigurationDetached() {
 
 void Win32SaverHost::ShowMessageBox(const char* text, MessageKind kind) { win32::ShowMessageBox(text, kind); }
 
-int Win32SaverHost::RunConfigurationSheet() {
-    win32::ShowMessageBox("The configuration window is not part of this Windows version yet. "
-                          "Skyloom runs with its default settings.",
-                          MessageKind::Warning);
-    return 0;
-}
+int Win32SaverHost::RunConfigurationSheet() { return skyloom::RunConfigurationSheet(); }
 
 }  // namespace skyloom

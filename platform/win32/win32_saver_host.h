@@ -26,8 +26,7 @@ public:
     // Starts "<this program> /c".
     void OpenConfigurationDetached() override;
     void ShowMessageBox(const char* text, MessageKind kind) override;
-    // The configuration window is not part of the Windows build yet: a box
-    // says so.
+    // The configuration window's doorway dialog and property sheet.
     int RunConfigurationSheet() override;
 
 private:

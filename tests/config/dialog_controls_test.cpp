@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
@@ -44,6 +45,9 @@ Listed ListTables() {
         listed.Add(group.box);
         for (int value = 0; value < group.count; ++value) {
             listed.Add(group.buttons[value]);
+        }
+        if (group.chosenColor != nullptr) {
+            listed.Add(group.swatch);
         }
     }
     listed.Add(kRestoreDefaultsButton);
@@ -119,6 +123,23 @@ TEST(DialogControlsTest, ResourceHeaderNumbersExactlyTheTablesControls) {
         listed.emplace(control.name, control.id);
     }
     EXPECT_EQ(HeaderIds(), listed);
+}
+
+// Every control of the tables has its place in a Windows dialog template.
+TEST(DialogControlsTest, EveryControlIsInADialogTemplate) {
+    std::ifstream file(SKYLOOM_SOURCE_ROOT "/config/dialog/win32/configure_dialogs.rc.in");
+    ASSERT_TRUE(file.is_open());
+    const std::string templates{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::vector<DialogControl> controls = ListTables().controls;
+    for (const DialogPage& page : kDialogPages) {
+        controls.push_back(page.dialog);
+    }
+    for (const DialogControl& control : controls) {
+        // As a template's or control's number: the name followed by a comma
+        // or a blank, never only inside a longer name.
+        const std::regex use("\\b" + std::string(control.name) + "\\b\\s*[,) ]");
+        EXPECT_TRUE(std::regex_search(templates, use)) << control.name;
+    }
 }
 
 // CheckRadioButton selects within a range of numbers.

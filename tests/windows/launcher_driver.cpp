@@ -1,7 +1,8 @@
 // Drives the two launchers under Wine and checks what the user would see.
 //   launcher_driver configure LAUNCHER [ARGS...]
-//     the launcher ends with 0 and Skyloom.scr shows its configuration box,
-//     captioned "Skyloom"; the box is closed and the saver must end.
+//     the launcher ends with 0 and Skyloom.scr shows its configuration
+//     window, captioned " Skyloom", on its Introduction page; OK closes it
+//     and the saver must end.
 //   launcher_driver weblink LAUNCHER opens|stays [ARGS...]
 //     with this driver as the prefix's handler for the home page's scheme,
 //     the launcher ends with 0 having started the handler with the home page
@@ -13,6 +14,7 @@
 #include "tests/windows/saver_process.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -22,7 +24,9 @@
 namespace {
 
 constexpr DWORD kWaitMs = 30000;
-constexpr char kConfigurationBoxText[] = "The configuration window is not part of this Windows version yet.";
+// The Introduction page's language label, in English.
+constexpr char kLanguageLabel[] = "Language:";
+constexpr int kLanguageLabelId = 1007;  // IDC_STATIC_LANGUAGE
 
 int Fail(const std::string& what) {
     std::fprintf(stderr, "launcher_driver: %s\n", what.c_str());
@@ -65,19 +69,20 @@ long RunToEnd(std::string line, HANDLE job) {
 
 using skyloom::testing::SaverProcessLeft;
 
-HWND SkyloomBoxWithin(DWORD ms) {
+HWND SkyloomSheetWithin(DWORD ms) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
-        if (HWND box = FindWindowA("#32770", "Skyloom")) {
-            return box;
+        if (HWND sheet = FindWindowA("#32770", " Skyloom")) {
+            return sheet;
         }
     }
     return nullptr;
 }
 
-// A message box's text is its static control, 0xFFFF.
-std::string BoxText(HWND box) {
-    char text[1024] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+// The language label of the page the sheet shows.
+std::string LanguageLabel(HWND sheet) {
+    const auto page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    char text[256] = "";
+    GetDlgItemTextA(page, kLanguageLabelId, text, sizeof text);
     return text;
 }
 
@@ -94,21 +99,26 @@ int Configure(int argc, char** argv) {
     if (SaverProcessLeft()) {
         return Fail("a Skyloom.scr runs already");
     }
+    // The page and language other tests chose give way to the first page
+    // in English; AppDir stays, naming the language files to read.
+    for (const char* value : {"CurrentConfigureSheet", "CurrentLanguage"}) {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Quillmere\\Skyloom", value);
+    }
     const long code = RunToEnd(CommandLine(argv[0], argc - 1, argv + 1), nullptr);
     if (code != 0) {
         return Fail("the launcher ended with " + std::to_string(code));
     }
-    HWND box = SkyloomBoxWithin(kWaitMs);
-    if (box == nullptr) {
-        return Fail("no box captioned Skyloom appeared");
+    HWND sheet = SkyloomSheetWithin(kWaitMs);
+    if (sheet == nullptr) {
+        return Fail("no window captioned \" Skyloom\" appeared");
     }
-    const std::string text = BoxText(box);
-    std::printf("box: %s\n", text.c_str());
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (text.rfind(kConfigurationBoxText, 0) != 0) {
-        return Fail("the box is not the configuration's");
+    const std::string label = LanguageLabel(sheet);
+    std::printf("language label: %s\n", label.c_str());
+    PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+    if (label != kLanguageLabel) {
+        return Fail("the window is not the configuration's Introduction page in English");
     }
-    return SaverEndsWithin(kWaitMs) ? 0 : Fail("Skyloom.scr did not end after its box closed");
+    return SaverEndsWithin(kWaitMs) ? 0 : Fail("Skyloom.scr did not end after OK");
 }
 
 std::string SchemeOf(const std::string& address) { return address.substr(0, address.find(':')); }

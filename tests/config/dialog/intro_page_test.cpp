@@ -62,23 +62,6 @@ class IntroPageTest : public QObject {
 private slots:
     void init() { ResetDialogSettings(); }
 
-    void buildDateIsTheDayOfTheMomentInUtc_data() {
-        QTest::addColumn<qint64>("seconds");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("the start of 1970") << qint64{0} << "Jan 1 1970";
-        QTest::newRow("the last second of 2024") << qint64{1735689599} << "Dec 31 2024";
-        QTest::newRow("the first second of 2025") << qint64{1735689600} << "Jan 1 2025";
-        QTest::newRow("a day of one digit, unpadded") << qint64{1736078400} << "Jan 5 2025";
-        QTest::newRow("a leap day") << qint64{1709208000} << "Feb 29 2024";
-        QTest::newRow("September") << qint64{1694678400} << "Sep 14 2023";
-    }
-
-    void buildDateIsTheDayOfTheMomentInUtc() {
-        QFETCH(qint64, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(BuildDateText(seconds)), text);
-    }
-
     void versionLineNamesTheVersionAndBuildDate() {
         VersionMajor.Set(3);
         VersionMinor.Set(3);

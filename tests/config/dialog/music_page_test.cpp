@@ -33,25 +33,6 @@ class MusicPageTest : public QObject {
 private slots:
     void init() { ResetDialogSettings(); }
 
-    void startingFilterFollowsTheExtension_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("filter");
-        QTest::newRow("playlist, any case") << "/home/ann/Music/list.M3U" << 1;
-        QTest::newRow("windows path") << "C:\\Music\\list.M3U" << 1;
-        QTest::newRow("music file") << "/home/ann/Music/song.mp3" << 2;
-        QTest::newRow(".ra is found inside .RAM") << "/home/ann/Music/song.ra" << 1;
-        QTest::newRow("dot in a folder name") << "/home/ann/Music.old/song" << 3;
-        QTest::newRow("windows dot in a folder name") << "C:\\Music.old\\song" << 3;
-        QTest::newRow("unknown extension") << "/home/ann/notes.txt" << 3;
-        QTest::newRow("no dot") << "/home/ann/Music/song" << 1;
-        QTest::newRow("empty") << "" << 1;
-    }
-    void startingFilterFollowsTheExtension() {
-        QFETCH(QString, field);
-        QFETCH(int, filter);
-        QCOMPARE(MusicStartingFilter(field.toStdString()), filter);
-    }
-
     void checkBoxStoresAtEachClick() {
         MusicPage page;
         page.show();
