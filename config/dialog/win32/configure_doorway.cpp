@@ -27,6 +27,8 @@ DoorwayState doorway;
 HANDLE CreateInstanceMutex() {
     char name[500];
     std::snprintf(name, sizeof name, "Quillmere %s Mutex", "Skyloom");
+    // Read right after: only this call may leave an error behind.
+    SetLastError(ERROR_SUCCESS);
     return CreateMutexA(nullptr, FALSE, name);
 }
 

@@ -15,15 +15,17 @@ namespace skyloom::win32 {
 namespace {
 
 constexpr int kProgramIcon = 107;
-// OK moves into the room the hidden Cancel leaves beside Help.
+// OK's place in the button row, left of where the system put it.
 constexpr int kOkShift = 106;
 
 constexpr DLGPROC kPageProcedures[kDialogPageCount] = {IntroPage, ControlsPage, MusicPage};
 
 HWND sheetWindow = nullptr;
 
-int CALLBACK ConfigureSheetCallback(HWND window, UINT, LPARAM) {
-    if (window == nullptr) {
+// Once, when the sheet is made: comctl32 6 also calls back for each button
+// pressed, which must not move OK again.
+int CALLBACK ConfigureSheetCallback(HWND window, UINT message, LPARAM) {
+    if (window == nullptr || message != PSCB_INITIALIZED) {
         return 0;
     }
     const auto icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIcon));
