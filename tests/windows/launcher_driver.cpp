@@ -7,6 +7,9 @@
 //     with this driver as the prefix's handler for the home page's scheme,
 //     the launcher ends with 0 having started the handler with the home page
 //     (opens) or having started nothing (stays).
+//   launcher_driver help SKYLOOM.SCR
+//     the configuration window's Help button opens help.htm of AppDir
+//     through the shell, from the program's folder.
 // Prints what failed and exits 1, or exits 0. The waits are upper bounds on
 // conditions polled for.
 #include "skyloom_site.h"
@@ -153,10 +156,24 @@ int Record(const char* record, const char* address) {
     if (file == nullptr) {
         return 1;
     }
-    std::fputs(address, file);
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    std::fprintf(file, "%s\n%s", address, folder);
     std::fclose(file);
     return MoveFileA(partial.c_str(), record) ? 0 : 1;
 }
+
+// Line `index` of a record: the address, then the handler's folder.
+std::string Line(const std::string& text, int index) {
+    size_t start = 0;
+    for (int skipped = 0; skipped < index && start != std::string::npos; ++skipped) {
+        start = text.find('\n', start);
+        start = start == std::string::npos ? start : start + 1;
+    }
+    return start == std::string::npos ? std::string() : text.substr(start, text.find('\n', start) - start);
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
 
 std::string RecordedWithin(const std::string& record, DWORD ms) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
@@ -207,7 +224,82 @@ int Weblink(const std::string& record, int argc, char** argv) {
     if (opens ? started == 0 : started != 0) {
         return Fail(opens ? "the home page did not open" : "something opened");
     }
-    return !opens || recorded == SKYLOOM_HOMEPAGE_URL ? 0 : Fail("the handler got another address");
+    return !opens || Line(recorded, 0) == SKYLOOM_HOMEPAGE_URL ? 0 : Fail("the handler got another address");
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) {
+        path.pop_back();
+    }
+    return path;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return lstrcmpiA(WithoutTrailingSlash(a).c_str(), WithoutTrailingSlash(b).c_str()) == 0;
+}
+
+// The page HTML files open with; Wine's prefix may name none for .htm.
+constexpr char kHtmlClass[] = "htmlfile";
+constexpr char kHtmlCommandKey[] = "htmlfile\\shell\\open\\command";
+
+// The sheet's Help button opens help.htm of AppDir with the shell, from
+// the program's folder as the current one: started elsewhere, the saver's
+// handler records the page and the folder it was started in.
+int Help(const std::string& record, const char* saver) {
+    DeleteFileA(record.c_str());
+    // A folder of its own, holding the build's help page, is AppDir.
+    const std::string appDir = WithoutTrailingSlash(TemporaryFolder());
+    if (!CopyFileA((FolderOf(saver) + "help.htm").c_str(), (appDir + "\\help.htm").c_str(), FALSE)) {
+        return Fail("cannot copy help.htm into " + appDir);
+    }
+    RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, kHtmlClass, sizeof kHtmlClass - 1);
+    char previous[2048] = "";
+    LONG previousSize = sizeof previous;
+    RegQueryValueA(HKEY_CLASSES_ROOT, kHtmlCommandKey, previous, &previousSize);
+    const std::string command = RecordingCommand(record);
+    RegSetValueA(HKEY_CLASSES_ROOT, kHtmlCommandKey, REG_SZ, command.c_str(), static_cast<DWORD>(command.size()));
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quillmere\\Skyloom", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                    nullptr);
+    RegSetValueExA(key, "AppDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(appDir.c_str()),
+                   static_cast<DWORD>(appDir.size() + 1));
+    RegCloseKey(key);
+
+    std::string line = CommandLine(saver, 0, nullptr) + " /c";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, appDir.c_str(), &startup,
+                        &process)) {
+        return Fail("Skyloom.scr /c did not start");
+    }
+    CloseHandle(process.hThread);
+    HWND sheet = SkyloomSheetWithin(kWaitMs);
+    std::string recorded = "(nothing)";
+    if (sheet != nullptr) {
+        PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_HELP, 0);
+        recorded = RecordedWithin(record, kWaitMs);
+        PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+    }
+    const bool ended = WaitForSingleObject(process.hProcess, kWaitMs) == WAIT_OBJECT_0;
+    if (!ended) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hProcess);
+    DeleteFileA(record.c_str());
+    DeleteFileA((appDir + "\\help.htm").c_str());
+    RegSetValueA(HKEY_CLASSES_ROOT, kHtmlCommandKey, REG_SZ, previous, static_cast<DWORD>(std::strlen(previous)));
+    std::printf("opened: %s\nfrom: %s\n", Line(recorded, 0).c_str(), Line(recorded, 1).c_str());
+    if (sheet == nullptr) {
+        return Fail("no window captioned \" Skyloom\" appeared");
+    }
+    if (!SamePath(Line(recorded, 0), appDir + "\\help.htm")) {
+        return Fail("Help did not open help.htm of AppDir");
+    }
+    if (!SamePath(Line(recorded, 1), FolderOf(saver))) {
+        return Fail("the page was not opened from the program's folder");
+    }
+    return ended ? 0 : Fail("Skyloom.scr did not end after OK");
 }
 
 }  // namespace
@@ -220,8 +312,11 @@ int main(int argc, char** argv) {
     if (mode == "configure" && argc >= 3) {
         return Configure(argc - 2, argv + 2);
     }
+    if (mode == "help" && argc == 3) {
+        return Help(TemporaryFolder() + "skyloom-help-page.txt", argv[2]);
+    }
     if (mode == "weblink" && argc >= 4) {
         return Weblink(TemporaryFolder() + "skyloom-weblink-address.txt", argc - 2, argv + 2);
     }
-    return Fail("usage: launcher_driver configure LAUNCHER [ARGS] | weblink LAUNCHER opens|stays [ARGS]");
+    return Fail("usage: launcher_driver configure LAUNCHER [ARGS] | weblink LAUNCHER opens|stays [ARGS] | help SCR");
 }
