@@ -13,9 +13,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
@@ -26,48 +25,19 @@
 #include "bench/support/figures.h"
 #include "bench/support/offscreen_saver.h"
 #include "bench/support/swap_watch.h"
+#include "bench/support/watched_program.h"
 #include "settings/settings.h"
 #include "tests/support/sanitizer_slack.h"
-#include "tests/support/saver_process.h"
 #include "tests/support/xvfb_server.h"
 
 namespace {
 
 using namespace skyloom;
 using namespace skyloom::bench;
-using skyloom::testing::MonotonicMs;
-using skyloom::testing::SaverProcess;
 using skyloom::testing::XvfbServer;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-
-// User and system CPU seconds of a process so far; negative when it is gone.
-double ProcessCpuSeconds(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(file, text)) {
-        return -1.0;
-    }
-    // The name in parentheses may hold spaces; the fields after it do not.
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) {
-        return -1.0;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0;
-    unsigned long long stime = 0;
-    // state is field 3; utime and stime are fields 14 and 15.
-    for (int index = 3; index <= 15 && fields >> field; ++index) {
-        if (index == 14) {
-            utime = std::stoull(field);
-        } else if (index == 15) {
-            stime = std::stoull(field);
-        }
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 // The Xvfb this process started; -1 when there is none.
 pid_t XvfbChild() {
@@ -108,46 +78,6 @@ double ThisProcessCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-struct WatchedSpan {
-    double wallSeconds = 0.0;
-    double saverCpuSeconds = 0.0;
-    double serverCpuSeconds = 0.0;
-    int64_t frames = 0;
-};
-
-// The saver's figures over windowSeconds, settleSeconds after its first
-// frame; false when it did not run that long.
-bool WatchSaver(SwapWatch& watch, const std::string& display, pid_t server, double settleSeconds,
-                double windowSeconds, WatchedSpan& out) {
-    watch.Reset();
-    SaverProcess saver;
-    if (!saver.Start({"/s"}, display)) {
-        return false;
-    }
-    while (watch.FirstSwapMs() < 0 && saver.Running() && MonotonicMs() - saver.StartedMs() < 30'000) {
-        usleep(10'000);
-    }
-    usleep(static_cast<useconds_t>(settleSeconds * 1e6));
-    const double saverStart = ProcessCpuSeconds(saver.Pid());
-    const double serverStart = ProcessCpuSeconds(server);
-    const int64_t framesStart = watch.Swaps();
-    const int64_t start = MonotonicMs();
-    usleep(static_cast<useconds_t>(windowSeconds * 1e6));
-    const double saverEnd = ProcessCpuSeconds(saver.Pid());
-    const double serverEnd = ProcessCpuSeconds(server);
-    out.frames = watch.Swaps() - framesStart;
-    out.wallSeconds = static_cast<double>(MonotonicMs() - start) / 1e3;
-    const bool ran = saver.Running() && watch.FirstSwapMs() >= 0 && saverStart >= 0.0 && saverEnd >= 0.0;
-    saver.Signal(SIGTERM);
-    if (saver.WaitForExit(10'000) != 0 || !ran || out.frames <= 0) {
-        std::fprintf(stderr, "skyloom /s did not run through the window:\n%s\n", saver.Output().c_str());
-        return false;
-    }
-    out.saverCpuSeconds = saverEnd - saverStart;
-    out.serverCpuSeconds = serverEnd - serverStart;
-    return true;
 }
 
 // CPU seconds to draw the window's frames offscreen at its frame rate,
@@ -197,14 +127,15 @@ int main(int argc, char* argv[]) {
     std::vector<double> saverShare, frameRate, renderShare, restShare, serverShare;
     for (int run = 0; run < runs; ++run) {
         WatchedSpan window;
-        if (!WatchSaver(watch, xvfb.DisplayName(), server, settleSeconds, windowSeconds, window)) {
+        if (!WatchProgram(watch, xvfb.DisplayName(), server, {"skyloom /s", "", {"/s"}, {}, 0},
+                          {settleSeconds, windowSeconds}, window)) {
             return 1;
         }
         const double rendering = OffscreenCpuSeconds(window, settleSeconds);
         if (rendering < 0.0) {
             return 1;
         }
-        saverShare.push_back(100.0 * window.saverCpuSeconds / window.wallSeconds);
+        saverShare.push_back(100.0 * window.programCpuSeconds / window.wallSeconds);
         frameRate.push_back(static_cast<double>(window.frames) / window.wallSeconds);
         renderShare.push_back(100.0 * rendering / window.wallSeconds);
         restShare.push_back(saverShare.back() - renderShare.back());

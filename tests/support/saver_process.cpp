@@ -31,6 +31,11 @@ SaverProcess::~SaverProcess() {
 
 bool SaverProcess::Start(const std::vector<std::string>& args, const std::string& display,
                          const std::map<std::string, std::string>& extraEnv) {
+    return StartProgram(SkyloomExecutable(), args, display, extraEnv);
+}
+
+bool SaverProcess::StartProgram(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& display, const std::map<std::string, std::string>& extraEnv) {
     static int serial = 0;
     outputPath_ = ScratchFolder() + "/saver-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".log";
 
@@ -46,7 +51,6 @@ bool SaverProcess::Start(const std::vector<std::string>& args, const std::string
     for (const auto& [name, value] : extraEnv) {
         env.push_back(name + "=" + value);
     }
-    const std::string program = SkyloomExecutable();
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));

@@ -14,10 +14,12 @@ std::string SkyloomExecutable();
 // Milliseconds on a monotonic clock.
 int64_t MonotonicMs();
 
-// A skyloom process started by a test. It inherits the test's isolated HOME
-// and XDG folders; DISPLAY is the given one only, XSCREENSAVER_WINDOW only
-// when passed in extraEnv. Its standard output and error go to a file in
-// the scratch folder. Killed and reaped when the object goes.
+// A skyloom process started by a test (or, with StartProgram, another
+// program beside it, such as a benchmark's yardstick). It inherits the
+// test's isolated HOME and XDG folders; DISPLAY is the given one only,
+// XSCREENSAVER_WINDOW only when passed in extraEnv. Its standard output and
+// error go to a file in the scratch folder. Killed and reaped when the
+// object goes.
 class SaverProcess {
 public:
     SaverProcess() = default;
@@ -27,6 +29,9 @@ public:
 
     bool Start(const std::vector<std::string>& args, const std::string& display,
                const std::map<std::string, std::string>& extraEnv = {});
+    // The same for the program at the given path.
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& display,
+                      const std::map<std::string, std::string>& extraEnv = {});
 
     // The exit code once it has ended within the time; nullopt while it
     // runs. A process ended by a signal reports 128 + the signal.

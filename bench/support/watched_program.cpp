@@ -1,0 +1,63 @@
+#include "bench/support/watched_program.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "bench/support/process_cpu.h"
+#include "tests/support/saver_process.h"
+
+namespace skyloom::bench {
+
+using testing::MonotonicMs;
+using testing::SaverProcess;
+
+namespace {
+
+constexpr int64_t kFirstFrameWaitMs = 30'000;
+
+bool StartProgram(SaverProcess& process, const std::string& display, const WatchedProgram& program) {
+    return program.path.empty() ? process.Start(program.args, display, program.env)
+                                : process.StartProgram(program.path, program.args, display, program.env);
+}
+
+void SleepSeconds(double seconds) { usleep(static_cast<useconds_t>(seconds * 1e6)); }
+
+}  // namespace
+
+bool WatchProgram(SwapWatch& watch, const std::string& display, pid_t server, const WatchedProgram& program,
+                  const WatchTimes& times, WatchedSpan& out) {
+    watch.Reset();
+    SaverProcess process;
+    if (!StartProgram(process, display, program)) {
+        std::fprintf(stderr, "%s did not start\n", program.name.c_str());
+        return false;
+    }
+    while (watch.FirstSwapMs() < 0 && process.Running() && MonotonicMs() - process.StartedMs() < kFirstFrameWaitMs) {
+        usleep(10'000);
+    }
+    SleepSeconds(times.settleSeconds);
+    const double programStart = ProcessCpuSeconds(process.Pid());
+    const double serverStart = server > 0 ? ProcessCpuSeconds(server) : 0.0;
+    const int64_t framesStart = watch.Swaps();
+    const int64_t start = MonotonicMs();
+    SleepSeconds(times.windowSeconds);
+    const double programEnd = ProcessCpuSeconds(process.Pid());
+    const double serverEnd = server > 0 ? ProcessCpuSeconds(server) : 0.0;
+    out.frames = watch.Swaps() - framesStart;
+    out.wallSeconds = static_cast<double>(MonotonicMs() - start) / 1e3;
+    const bool ran = process.Running() && watch.FirstSwapMs() >= 0 && programStart >= 0.0 && programEnd >= 0.0 &&
+                     serverStart >= 0.0 && serverEnd >= 0.0;
+    process.Signal(SIGTERM);
+    if (process.WaitForExit(10'000) != program.endStatus || !ran || out.frames <= 0) {
+        std::fprintf(stderr, "%s did not swap frames through the window:\n%s\n", program.name.c_str(),
+                     process.Output().c_str());
+        return false;
+    }
+    out.programCpuSeconds = programEnd - programStart;
+    out.serverCpuSeconds = serverEnd - serverStart;
+    return true;
+}
+
+}  // namespace skyloom::bench
