@@ -18,13 +18,11 @@
 // seconds; the maximum scene 30 s, as its cost keeps rising while its many
 // nebulae fill in. Every run measures each program afresh, one after the
 // other, so a change in the machine's load touches them alike.
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,20 +56,6 @@ struct Subject {
     double settleSeconds = 0.0;
     Figures figures;
 };
-
-// The executable of that name on PATH; empty when there is none.
-std::string FindOnPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return "";
-}
 
 // Each skyloom start reads the settings file of the isolated HOME, written
 // anew so that no scene's settings carry over into the next.

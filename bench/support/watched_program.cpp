@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
 #include "bench/support/process_cpu.h"
 #include "tests/support/saver_process.h"
@@ -17,20 +19,33 @@ namespace {
 
 constexpr int64_t kFirstFrameWaitMs = 30'000;
 
-bool StartProgram(SaverProcess& process, const std::string& display, const WatchedProgram& program) {
-    return program.path.empty() ? process.Start(program.args, display, program.env)
-                                : process.StartProgram(program.path, program.args, display, program.env);
-}
-
 void SleepSeconds(double seconds) { usleep(static_cast<useconds_t>(seconds * 1e6)); }
 
 }  // namespace
+
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return "";
+}
+
+bool StartWatchedProgram(SaverProcess& process, const std::string& display, const WatchedProgram& program) {
+    return program.path.empty() ? process.Start(program.args, display, program.env)
+                                : process.StartProgram(program.path, program.args, display, program.env);
+}
 
 bool WatchProgram(SwapWatch& watch, const std::string& display, pid_t server, const WatchedProgram& program,
                   const WatchTimes& times, WatchedSpan& out) {
     watch.Reset();
     SaverProcess process;
-    if (!StartProgram(process, display, program)) {
+    if (!StartWatchedProgram(process, display, program)) {
         std::fprintf(stderr, "%s did not start\n", program.name.c_str());
         return false;
     }

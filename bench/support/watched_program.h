@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/support/swap_watch.h"
+#include "tests/support/saver_process.h"
 
 namespace skyloom::bench {
 
@@ -21,6 +22,12 @@ struct WatchedProgram {
     // handler for it with 128 + SIGTERM.
     int endStatus = 0;
 };
+
+// The executable of that name on PATH; empty when there is none.
+std::string FindOnPath(const std::string& name);
+
+// Starts the program on the display; false when it could not be started.
+bool StartWatchedProgram(testing::SaverProcess& process, const std::string& display, const WatchedProgram& program);
 
 // When to measure: windowSeconds of wall time, settleSeconds after the
 // program's first swapped frame.
