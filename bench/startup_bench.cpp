@@ -7,7 +7,8 @@
 // glxgears first, in a window of -window's size (1280x720): a bare GLX
 // program, so what the saver's figures hold beyond it is the saver's own.
 // Then "skyloom -window", default scene, with the software renderer taken
-// as such and as accelerated (which adds the desktop picture and its fade).
+// as such and as accelerated (which adds the desktop picture and its fade),
+// and "skyloom /s" taken as accelerated: full screen, with the fade.
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -95,6 +96,7 @@ int main(int argc, char* argv[]) {
          {"glxgears", glxgears, {"-geometry", "1280x720"}, {{"vblank_mode", "0"}}, 128 + SIGTERM}},
         {"skyloom -window, software renderer as such", {"skyloom -window", "", {"-window"}, {}, 0}},
         {"skyloom -window, taken as accelerated (desktop fade)", {"skyloom -window", "", {"-window"}, accelerated, 0}},
+        {"skyloom /s, taken as accelerated (desktop fade)", {"skyloom /s", "", {"/s"}, accelerated, 0}},
     };
     FigureTable table("start-up on Xvfb 1920x1080x24, exec to the first swapped frame");
     for (const auto& [label, program] : subjects) {

@@ -82,9 +82,23 @@ void SwapWatch::Reset() {
     firstSwapMs_ = -1;
 }
 
+namespace {
+
+// A frame is a colour image. Bitmaps (depth 1), such as the one Xlib
+// uploads to make the saver's invisible cursor, are no frames.
+bool UploadsAColourImage(const XRecordInterceptData* data) {
+    const size_t bytes = static_cast<size_t>(data->data_len) * 4;
+    if (data->data[0] == X_PutImage) {
+        return bytes >= sizeof(xPutImageReq) && reinterpret_cast<const xPutImageReq*>(data->data)->depth > 1;
+    }
+    return bytes >= sizeof(xShmPutImageReq) && reinterpret_cast<const xShmPutImageReq*>(data->data)->depth > 1;
+}
+
+}  // namespace
+
 void SwapWatch::Intercepted(XPointer closure, XRecordInterceptData* data) {
     auto* self = reinterpret_cast<SwapWatch*>(closure);
-    if (data->category == XRecordFromClient && data->data_len > 0) {
+    if (data->category == XRecordFromClient && data->data_len > 0 && UploadsAColourImage(data)) {
         const int64_t now = testing::MonotonicMs();
         int64_t none = -1;
         self->firstSwapMs_.compare_exchange_strong(none, now);

@@ -11,10 +11,11 @@
 namespace skyloom::bench {
 
 // Sees from outside when a program puts frames on an X server: with the
-// RECORD extension it watches the image uploads (PutImage, ShmPutImage)
-// that a software GL swap sends, from every client that connects after
-// Start. Nothing else the saver sends uploads an image, so the first one
-// is the first swapped frame.
+// RECORD extension it watches the colour image uploads (PutImage,
+// ShmPutImage) that a software GL swap sends, from every client that
+// connects after Start. Nothing else the saver sends uploads a colour
+// image (its invisible cursor is a bitmap), so the first one is the first
+// swapped frame.
 class SwapWatch {
 public:
     SwapWatch() = default;
