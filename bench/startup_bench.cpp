@@ -14,7 +14,6 @@
 #include <map>
 #include <string>
 #include <utility>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/support/bench_options.h"
@@ -28,15 +27,13 @@ namespace {
 
 using skyloom::bench::BenchOptions;
 using skyloom::bench::FigureTable;
-using skyloom::bench::StartWatchedProgram;
+using skyloom::bench::EndsOnSigterm;
 using skyloom::bench::FindOnPath;
+using skyloom::bench::StartAndAwaitFirstFrame;
 using skyloom::bench::SwapWatch;
 using skyloom::bench::WatchedProgram;
-using skyloom::testing::MonotonicMs;
 using skyloom::testing::SaverProcess;
 using skyloom::testing::XvfbServer;
-
-constexpr int kTimeoutMs = 30'000;
 
 // Milliseconds from the start until the first swap, one per run; none when
 // a run did not get that far.
@@ -44,23 +41,12 @@ std::vector<double> StartUpTimes(SwapWatch& watch, const std::string& display, i
                                  const WatchedProgram& program) {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
-        watch.Reset();
         SaverProcess process;
-        if (!StartWatchedProgram(process, display, program)) {
-            std::fprintf(stderr, "%s did not start\n", program.name.c_str());
-            return {};
-        }
-        while (watch.FirstSwapMs() < 0 && process.Running() && MonotonicMs() - process.StartedMs() < kTimeoutMs) {
-            usleep(1'000);
-        }
-        if (watch.FirstSwapMs() < 0) {
-            std::fprintf(stderr, "no frame from %s:\n%s\n", program.name.c_str(), process.Output().c_str());
+        if (!StartAndAwaitFirstFrame(watch, process, display, program)) {
             return {};
         }
         times.push_back(static_cast<double>(watch.FirstSwapMs() - process.StartedMs()));
-        process.Signal(SIGTERM);
-        if (process.WaitForExit(10'000) != program.endStatus) {
-            std::fprintf(stderr, "%s did not end on SIGTERM:\n%s\n", program.name.c_str(), process.Output().c_str());
+        if (!EndsOnSigterm(process, program)) {
             return {};
         }
     }

@@ -36,21 +36,40 @@ std::string FindOnPath(const std::string& name) {
     return "";
 }
 
-bool StartWatchedProgram(SaverProcess& process, const std::string& display, const WatchedProgram& program) {
-    return program.path.empty() ? process.Start(program.args, display, program.env)
-                                : process.StartProgram(program.path, program.args, display, program.env);
-}
-
-bool WatchProgram(SwapWatch& watch, const std::string& display, pid_t server, const WatchedProgram& program,
-                  const WatchTimes& times, WatchedSpan& out) {
+bool StartAndAwaitFirstFrame(SwapWatch& watch, SaverProcess& process, const std::string& display,
+                             const WatchedProgram& program) {
     watch.Reset();
-    SaverProcess process;
-    if (!StartWatchedProgram(process, display, program)) {
+    const bool started = program.path.empty()
+                             ? process.Start(program.args, display, program.env)
+                             : process.StartProgram(program.path, program.args, display, program.env);
+    if (!started) {
         std::fprintf(stderr, "%s did not start\n", program.name.c_str());
         return false;
     }
     while (watch.FirstSwapMs() < 0 && process.Running() && MonotonicMs() - process.StartedMs() < kFirstFrameWaitMs) {
-        usleep(10'000);
+        usleep(1'000);
+    }
+    if (watch.FirstSwapMs() < 0) {
+        std::fprintf(stderr, "no frame from %s:\n%s\n", program.name.c_str(), process.Output().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool EndsOnSigterm(SaverProcess& process, const WatchedProgram& program) {
+    process.Signal(SIGTERM);
+    if (process.WaitForExit(10'000) != program.endStatus) {
+        std::fprintf(stderr, "%s did not end on SIGTERM:\n%s\n", program.name.c_str(), process.Output().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WatchProgram(SwapWatch& watch, const std::string& display, pid_t server, const WatchedProgram& program,
+                  const WatchTimes& times, WatchedSpan& out) {
+    SaverProcess process;
+    if (!StartAndAwaitFirstFrame(watch, process, display, program)) {
+        return false;
     }
     SleepSeconds(times.settleSeconds);
     const double programStart = ProcessCpuSeconds(process.Pid());
@@ -62,10 +81,12 @@ bool WatchProgram(SwapWatch& watch, const std::string& display, pid_t server, co
     const double serverEnd = server > 0 ? ProcessCpuSeconds(server) : 0.0;
     out.frames = watch.Swaps() - framesStart;
     out.wallSeconds = static_cast<double>(MonotonicMs() - start) / 1e3;
-    const bool ran = process.Running() && watch.FirstSwapMs() >= 0 && programStart >= 0.0 && programEnd >= 0.0 &&
-                     serverStart >= 0.0 && serverEnd >= 0.0;
-    process.Signal(SIGTERM);
-    if (process.WaitForExit(10'000) != program.endStatus || !ran || out.frames <= 0) {
+    const bool ran = process.Running() && programStart >= 0.0 && programEnd >= 0.0 && serverStart >= 0.0 &&
+                     serverEnd >= 0.0 && out.frames > 0;
+    if (!EndsOnSigterm(process, program)) {
+        return false;
+    }
+    if (!ran) {
         std::fprintf(stderr, "%s did not swap frames through the window:\n%s\n", program.name.c_str(),
                      process.Output().c_str());
         return false;

@@ -26,8 +26,15 @@ struct WatchedProgram {
 // The executable of that name on PATH; empty when there is none.
 std::string FindOnPath(const std::string& name);
 
-// Starts the program on the display; false when it could not be started.
-bool StartWatchedProgram(testing::SaverProcess& process, const std::string& display, const WatchedProgram& program);
+// Starts the program on the display with the watch counting afresh and
+// waits for its first swapped frame; false, with the reason on stderr,
+// when it did not start or showed no frame within 30 s.
+bool StartAndAwaitFirstFrame(SwapWatch& watch, testing::SaverProcess& process, const std::string& display,
+                             const WatchedProgram& program);
+
+// Ends it with SIGTERM; false, with its output on stderr, when it did not
+// end as the program does.
+bool EndsOnSigterm(testing::SaverProcess& process, const WatchedProgram& program);
 
 // When to measure: windowSeconds of wall time, settleSeconds after the
 // program's first swapped frame.
